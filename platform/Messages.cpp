@@ -1,0 +1,82 @@
+#include "platform/Messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+MessageHandler& Handler()
+{
+    static MessageHandler handler;
+    return handler;
+}
+} // namespace
+
+void SetMessageHandler(MessageHandler handler)
+{
+    Handler() = std::move(handler);
+}
+
+QString DisplayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+MsgAnswer ShowMessage(MsgIcon icon, const QString& text, MsgButtons buttons, QWidget* parent)
+{
+    if (Handler())
+        return Handler()(icon, text, buttons);
+
+    QMessageBox box(parent ? parent : QApplication::activeWindow());
+    box.setWindowTitle(QApplication::applicationDisplayName().isEmpty() ? QStringLiteral("Cofferly")
+                                                                        : QApplication::applicationDisplayName());
+    box.setText(DisplayText(text));
+    switch (icon) {
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    default:
+        // Closing the box with Escape or its close button is the safe answer of its button set.
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No
+               : buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel
+                                                 : MsgAnswer::Ok;
+    }
+}
+
+} // namespace platform

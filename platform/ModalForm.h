@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QDialog;
+
+namespace platform {
+
+// Every modal dialog of the program is shown through this helper, which returns the dialog's result
+// (QDialog::Accepted or QDialog::Rejected). Tests install an interceptor that fills the dialog in and
+// accepts or rejects it, so that widget flows run without timers or a real event loop.
+int ExecModal(QDialog& dialog);
+
+// The interceptor receives the dialog ready to be shown and returns its result. An empty function
+// restores the real modal loop.
+using ModalInterceptor = std::function<int(QDialog&)>;
+void SetModalInterceptor(ModalInterceptor interceptor);
+
+} // namespace platform

@@ -1,0 +1,136 @@
+#include "store/SQLiteDatabase.h"
+
+#include <cstring>
+#include <new>
+#include <sqlite3.h>
+
+TSQLiteDatabase::~TSQLiteDatabase()
+{
+    Close();
+    ClearResults();
+}
+
+void TSQLiteDatabase::SetFileName(const QString& path)
+{
+    if (!m_isOpen)
+        m_fileName = path;
+}
+
+void TSQLiteDatabase::Open()
+{
+    if (m_isOpen)
+        return;
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(m_fileName.toUtf8().constData(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK || !handle) {
+        if (handle)
+            sqlite3_close(handle);
+        return;
+    }
+    // The program's fixed fragments write flags and literals in double quotes; the engine only reads
+    // them as strings with these options on, whatever its build defaults are.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    m_handle = handle;
+    m_isOpen = true;
+}
+
+void TSQLiteDatabase::Close()
+{
+    if (!m_isOpen)
+        return;
+    if (m_handle)
+        sqlite3_close(m_handle);
+    m_handle = nullptr;
+    m_isOpen = false;
+}
+
+int TSQLiteDatabase::RowCallback(void* self, int count, char** values, char** names)
+{
+    if (count <= 0)
+        return 0;
+    auto* db = static_cast<TSQLiteDatabase*>(self);
+    try {
+        if (!db->m_results) {
+            db->m_results = std::make_unique<Results>();
+            db->m_results->columns.resize(count);
+            for (int i = 0; i < count; ++i)
+                db->m_results->columns[i].name = QByteArray(names && names[i] ? names[i] : "");
+        }
+        auto& columns = db->m_results->columns;
+        // Entries are matched by position; a later statement of the same text with more columns
+        // than the first contributes only the columns the table has.
+        const int n = std::min<int>(count, static_cast<int>(columns.size()));
+        for (int i = 0; i < n; ++i) {
+            Column& column = columns[i];
+            const char* value = values ? values[i] : nullptr;
+            if (value)
+                column.bytes.append(value, static_cast<qsizetype>(std::strlen(value)));
+            column.ends.push_back(static_cast<int>(column.bytes.size()));
+        }
+        // A shorter row still gets a cell in every column, so that all columns keep the same length.
+        for (int i = n; i < static_cast<int>(columns.size()); ++i)
+            columns[i].ends.push_back(static_cast<int>(columns[i].bytes.size()));
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    return 0;
+}
+
+int TSQLiteDatabase::ExecSQL(const QString& sql)
+{
+    if (!m_isOpen || !m_handle)
+        return 1;
+    ClearResults();
+    return sqlite3_exec(m_handle, sql.toUtf8().constData(), &TSQLiteDatabase::RowCallback, this, nullptr);
+}
+
+QString TSQLiteDatabase::QueryValue(const QString& sql)
+{
+    QString result;
+    ExecSQL(sql);
+    if (m_results && !m_results->columns.empty() && RowCount(0) > 0)
+        result = Cell(0, 0);
+    return result;
+}
+
+int TSQLiteDatabase::ColumnCount() const
+{
+    return m_results ? static_cast<int>(m_results->columns.size()) : 0;
+}
+
+int TSQLiteDatabase::RowCount(int column) const
+{
+    if (!m_results || column < 0 || column >= ColumnCount())
+        return 0;
+    return static_cast<int>(m_results->columns[column].ends.size());
+}
+
+QString TSQLiteDatabase::Cell(int column, int row) const
+{
+    if (!m_results || column < 0 || column >= ColumnCount())
+        return QString();
+    const Column& c = m_results->columns[column];
+    if (row < 0 || row >= static_cast<int>(c.ends.size()))
+        return QString();
+    const int begin = row == 0 ? 0 : c.ends[row - 1];
+    return QString::fromUtf8(c.bytes.constData() + begin, c.ends[row] - begin);
+}
+
+QString TSQLiteDatabase::ColumnName(int column) const
+{
+    if (!m_results || column < 0 || column >= ColumnCount())
+        return QString();
+    return QString::fromUtf8(m_results->columns[column].name);
+}
+
+qint64 TSQLiteDatabase::LastInsertRowID() const
+{
+    return m_handle ? sqlite3_last_insert_rowid(m_handle) : 0;
+}
+
+void TSQLiteDatabase::ClearResults()
+{
+    m_results.reset();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+// One SQLite database file. Every result arrives as a table of texts (NULL reads as the empty text),
+// gathered in full inside ExecSQL, so that no statement holds the engine's file lock afterwards.
+class TSQLiteDatabase
+{
+public:
+    TSQLiteDatabase() = default;
+    ~TSQLiteDatabase();
+    TSQLiteDatabase(const TSQLiteDatabase&) = delete;
+    TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
+
+    bool IsOpen() const { return m_isOpen; }
+    QString FileName() const { return m_fileName; }
+    // Takes the new path only while the object is closed.
+    void SetFileName(const QString& path);
+
+    void Open();
+    void Close();
+
+    // Runs one or more statements; returns the engine's result code (1 when the object is closed).
+    int ExecSQL(const QString& sql);
+    // Column 0 of row 0 of the result, or the empty text.
+    QString QueryValue(const QString& sql);
+
+    int RowCount(int column = 0) const;
+    int ColumnCount() const;
+    QString Cell(int column, int row) const;
+    QString ColumnName(int column) const;
+    qint64 LastInsertRowID() const;
+    void ClearResults();
+
+private:
+    // One result column: the texts of all rows as UTF-8, end to end, with the end offset of each.
+    // Keeping them in one buffer makes gathering a large result a matter of appending bytes;
+    // a text is only decoded when a caller reads its cell.
+    struct Column
+    {
+        QByteArray name;
+        QByteArray bytes;
+        std::vector<int> ends;
+    };
+    struct Results
+    {
+        std::vector<Column> columns;
+    };
+
+    static int RowCallback(void* self, int count, char** values, char** names);
+
+    bool m_isOpen = false;
+    sqlite3* m_handle = nullptr;
+    QString m_fileName;
+    std::unique_ptr<Results> m_results;
+};

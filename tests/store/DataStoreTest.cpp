@@ -1,0 +1,249 @@
+#include "store/DataStore.h"
+
+#include "store/Encodings.h"
+#include "store/Schema.h"
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using platform::MsgAnswer;
+using testing_support::ReadAll;
+using testing_support::ScriptedMessages;
+using testing_support::TempProgramDir;
+using testing_support::WriteAll;
+
+const QString kFirstRun = QStringLiteral("This appears to be your first time running Cofferly.\r\n"
+                                         "Would you like to run the Setup Wizard to help you get started?");
+
+class DataStoreTest : public ::testing::Test
+{
+protected:
+    QString DataFile() const { return dir.File(QStringLiteral("Cofferly.db")); }
+    QString Count(const QString& type)
+    {
+        // The engine's own index behind UNIQUE is not one of ours.
+        return store.StoreQueryValue(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = %1 AND name NOT LIKE 'sqlite%'")
+                .arg(SqlText(type)));
+    }
+
+    TempProgramDir dir;
+    TDataStore store;
+};
+
+TEST_F(DataStoreTest, FirstStartCreatesTheSchemaAndAsksOnce)
+{
+    int wizardRuns = 0;
+    store.SetSetupWizardHook([&](TSQLiteDatabase&) { ++wizardRuns; });
+    {
+        ScriptedMessages messages;
+        messages.Expect(kFirstRun, MsgAnswer::No);
+        EXPECT_EQ(Count(QStringLiteral("table")), QStringLiteral("8"));
+        EXPECT_EQ(Count(QStringLiteral("index")), QStringLiteral("15"));
+        EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetSystems")), QStringLiteral("0"));
+    }
+    EXPECT_EQ(wizardRuns, 0);
+    EXPECT_FALSE(store.Data().IsOpen());
+
+    // The next start of the program finds the file and asks nothing.
+    TDataStore nextRun;
+    ScriptedMessages silent;
+    EXPECT_EQ(nextRun.StoreQueryValue(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")),
+              QStringLiteral("8"));
+}
+
+TEST_F(DataStoreTest, YesRunsTheWizardOnTheOpenFile)
+{
+    store.SetSetupWizardHook([&](TSQLiteDatabase& db) {
+        EXPECT_TRUE(db.IsOpen());
+        db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+        EXPECT_EQ(db.LastInsertRowID(), 1);
+    });
+    ScriptedMessages messages;
+    messages.Expect(kFirstRun, MsgAnswer::Yes);
+    store.OpenStore();
+    EXPECT_TRUE(store.Data().IsOpen());
+    store.Data().Close();
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")), QStringLiteral("Home"));
+}
+
+TEST_F(DataStoreTest, RemovedFileIsCreatedAgainAndAsksAgain)
+{
+    ScriptedMessages messages;
+    messages.Expect(kFirstRun, MsgAnswer::No).Expect(kFirstRun, MsgAnswer::No);
+    store.StoreExec(QStringLiteral("SELECT 1"));
+    ASSERT_TRUE(QFile::remove(DataFile()));
+    store.StoreExec(QStringLiteral("SELECT 1"));
+    EXPECT_TRUE(QFile::exists(DataFile()));
+}
+
+TEST_F(DataStoreTest, EmptyFileIsTreatedAsNew)
+{
+    WriteAll(DataFile(), QByteArray());
+    ScriptedMessages messages;
+    messages.Expect(kFirstRun, MsgAnswer::No);
+    EXPECT_EQ(Count(QStringLiteral("table")), QStringLiteral("8"));
+}
+
+TEST_F(DataStoreTest, OlderLayoutReachesTheUpgradeHook)
+{
+    {
+        TSQLiteDatabase old;
+        old.SetFileName(DataFile());
+        old.Open();
+        old.ExecSQL(QStringLiteral("CREATE TABLE BudgetSystems (Name UNIQUE, Pass);"
+                                   "CREATE TABLE BudgetTransactions (BudgetCatID, Amount);"
+                                   "CREATE TABLE TransTOBudget (TransID, BudgetTransID)"));
+    }
+    int upgrades = 0;
+    store.SetUpgradeHook([&](TSQLiteDatabase& db) {
+        ++upgrades;
+        EXPECT_TRUE(db.IsOpen());
+        db.ExecSQL(QStringLiteral("CREATE TABLE NewBudgetTransactions (BudgetCatID INTEGER NOT NULL)"));
+    });
+    ScriptedMessages silent;
+    store.StoreExec(QStringLiteral("SELECT 1"));
+    store.StoreExec(QStringLiteral("SELECT 1"));
+    EXPECT_EQ(upgrades, 1);
+}
+
+TEST_F(DataStoreTest, CurrentLayoutOpensAsItIs)
+{
+    {
+        ScriptedMessages messages;
+        messages.Expect(kFirstRun, MsgAnswer::No);
+        store.StoreExec(QStringLiteral("SELECT 1"));
+    }
+    int upgrades = 0;
+    store.SetUpgradeHook([&](TSQLiteDatabase&) { ++upgrades; });
+    ScriptedMessages silent;
+    store.StoreExec(QStringLiteral("SELECT 1"));
+    EXPECT_EQ(upgrades, 0);
+}
+
+struct UnusableCase
+{
+    const char* name;
+    QByteArray content;
+    const char* messagePart;
+};
+
+void PrintTo(const UnusableCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnusableFileTest : public ::testing::TestWithParam<UnusableCase>
+{
+};
+
+TEST_P(UnusableFileTest, IsReportedOnceAndNeverWritten)
+{
+    TempProgramDir dir;
+    const QString path = dir.File(QStringLiteral("Cofferly.db"));
+    const QByteArray before = GetParam().content;
+    WriteAll(path, before);
+
+    TDataStore store;
+    ScriptedMessages messages;
+    messages.ExpectContaining(QString::fromLatin1(GetParam().messagePart));
+    store.StoreExec(QStringLiteral("CREATE TABLE X (A); INSERT INTO X VALUES (1)"));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT 42")), QString());
+    store.OpenStore();
+    EXPECT_FALSE(store.Data().IsOpen());
+
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_TRUE(messages.Shown().front().contains(path)) << messages.Shown().front().toStdString();
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
+}
+
+QByteArray Sqlite2File()
+{
+    QByteArray bytes("** This file contains an SQLite 2.1 database **");
+    bytes.append(QByteArray(1024 - bytes.size(), '\0'));
+    return bytes;
+}
+
+QByteArray DamagedSqlite3File()
+{
+    // A valid header followed by a page that is not a b-tree page at all.
+    QByteArray bytes("SQLite format 3", 16);
+    bytes.append(QByteArray(4096 - 16, '\x5a'));
+    bytes[16] = 0x10; // page size 4096
+    bytes[17] = 0x00;
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnusableFileTest,
+    ::testing::Values(UnusableCase{"Sqlite2", Sqlite2File(), "SQLite 2"},
+                      UnusableCase{"Text", QByteArray("These are my notes, not a database.\n"), "damaged"},
+                      UnusableCase{"DamagedHeader", DamagedSqlite3File(), "damaged"}),
+    [](const ::testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
+
+// The column-name hazard of double-quoted text and the typed columns, on a real data file.
+class StoredValuesTest : public DataStoreTest
+{
+protected:
+    void SetUp() override
+    {
+        ScriptedMessages messages;
+        messages.Expect(kFirstRun, MsgAnswer::No);
+        store.StoreExec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+    }
+};
+
+TEST_F(StoredValuesTest, NamesThatSpellColumnsMatchOnlyThemselves)
+{
+    const QStringList names = {QStringLiteral("Name"), QStringLiteral("Deleted"), QStringLiteral("Amount"),
+                               QStringLiteral("Joe's \"Fund\""), QStringLiteral("Food")};
+    for (const QString& name : names)
+        store.StoreExec(
+            QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (1, %1)").arg(SqlCleanText(name)));
+    for (const QString& name : names) {
+        const QString where = QStringLiteral(" FROM BudgetCategories WHERE Name = %1").arg(SqlCleanText(name));
+        EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*)") + where), QStringLiteral("1"))
+            << name.toStdString();
+        EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT Name") + where), CleanText(name));
+    }
+    EXPECT_EQ(CleanText(names[3]), QStringLiteral("Joe's 'Fund'"));
+}
+
+TEST_F(StoredValuesTest, QuotedNumbersStayNumbers)
+{
+    // Statements replayed from the undo journal write numbers in quotes.
+    store.StoreExec(QStringLiteral(
+        "BEGIN;"
+        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES ('1', '0', '1', '10', '500');"
+        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES (\"1\", 0, 1, \"9\", 100);"
+        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES (1, 0, 1, 100, 20);"
+        "COMMIT"));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetRules WHERE SystemID = 1")),
+              QStringLiteral("3"));
+    store.OpenStore();
+    store.Data().ExecSQL(QStringLiteral("SELECT Priority FROM BudgetRules ORDER BY Priority"));
+    store.Data().Close();
+    ASSERT_EQ(store.Data().RowCount(0), 3);
+    EXPECT_EQ(store.Data().Cell(0, 0), QStringLiteral("9"));
+    EXPECT_EQ(store.Data().Cell(0, 1), QStringLiteral("10"));
+    EXPECT_EQ(store.Data().Cell(0, 2), QStringLiteral("100"));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT sum(Value) FROM BudgetRules")), QStringLiteral("620"));
+    // A flag keeps its text and the untyped PercentOf its default.
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetRules WHERE IsPercent = \"t\" "
+                                                   "AND PercentOf = 'Net Deposit'")),
+              QStringLiteral("3"));
+}
+
+TEST_F(StoredValuesTest, StoreOperationsCloseTheFileEvenOnFailure)
+{
+    store.StoreExec(QStringLiteral("INSERT INTO Missing VALUES (1)"));
+    EXPECT_FALSE(store.Data().IsOpen());
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT Name FROM Missing")), QString());
+    EXPECT_FALSE(store.Data().IsOpen());
+}
+
+} // namespace
