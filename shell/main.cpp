@@ -1,13 +1,8 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "shell/Application.h"
+#include "shell/Startup.h"
 
-// The program's entry point. The main window is not part of this build yet; until it is, the program
-// reports that everything was built and ends.
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Cofferly"));
-    QTextStream(stdout) << "Cofferly " << COFFERLY_VERSION
-                        << ": the data store and the platform layer are built; the main window is not yet.\n";
-    return 0;
+    TCofferlyApplication app(argc, argv);
+    return RunCofferly(app);
 }

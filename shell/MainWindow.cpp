@@ -1,0 +1,309 @@
+#include "shell/MainWindow.h"
+
+#include "platform/Messages.h"
+#include "platform/Settings.h"
+#include "shell/Help.h"
+#include "shell/Screen.h"
+#include "shell/SettingsDefaults.h"
+#include "systems/Architect.h"
+#include "systems/SystemScreen.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QRandomGenerator>
+#include <QSplitter>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Posted to the main window about a screen that was replaced; the screen is freed when it arrives, unless
+// one of its handlers is still running.
+class TReleaseScreenEvent : public QEvent
+{
+public:
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 3024);
+    explicit TReleaseScreenEvent(TScreenFrame* screen) : QEvent(kType), Screen(screen) {}
+    QPointer<TScreenFrame> Screen;
+};
+
+const char kWebQuestion[] = "This will open your web browser.\r\nYou will be taken to Hollowmere Software's web "
+                            "page.\r\nPlease make sure you are connected to the internet before clicking \"OK\".";
+const char kWebPage[] = "https://hollowmere.example/cofferly";
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_journal(m_store)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Cofferly"));
+    m_screenBusy = false;
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setChildrenCollapsible(false);
+    m_architect = new TframArchitect(*this, m_splitter);
+    m_screenArea = new QWidget(m_splitter);
+    m_screenArea->setObjectName(QStringLiteral("ScreenArea"));
+    auto* screenLayout = new QVBoxLayout(m_screenArea);
+    screenLayout->setContentsMargins(0, 0, 0, 0);
+    m_splitter->addWidget(m_architect);
+    m_splitter->addWidget(m_screenArea);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+
+    CreateMenus();
+    m_journal.SetEnabledHandler([this](bool enabled) { Action(QStringLiteral("mitmUndo"))->setEnabled(enabled); });
+    m_journal.SetNoticeHandler([this](const QString& notice) {
+        if (notice == QLatin1String("Systems"))
+            NotifyUpdateSystems();
+        else if (notice == QLatin1String("BudgetItems"))
+            NotifyUpdateBudgetItems();
+        else if (notice == QLatin1String("Parties"))
+            NotifyUpdateParties();
+        else if (notice == QLatin1String("Accounts"))
+            NotifyUpdateAccounts();
+    });
+    m_journal.ResetUndoJournal();
+}
+
+TfrmMain::~TfrmMain()
+{
+    // Closing without a close event (the program ends another way) still takes the scratch file away.
+    if (!m_closed)
+        m_journal.Discard();
+    delete m_currentScreen.data();
+}
+
+QAction* TfrmMain::Action(const QString& objectName) const
+{
+    return findChild<QAction*>(objectName);
+}
+
+void TfrmMain::CreateMenus()
+{
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, bool enabled) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        return action;
+    };
+
+    // Items whose commands arrive with later work are present but disabled until they are connected.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mitmFile"));
+    connect(add(file, "mitmImport", QStringLiteral("Import data..."), true), &QAction::triggered, this,
+            &TfrmMain::ImportData);
+    add(file, "mitmCreatebackup", QStringLiteral("&Create backup..."), false);
+    add(file, "mitmRestorefrombackup", QStringLiteral("&Restore from backup..."), false);
+    QAction* remind = add(file, "mitmBackupRemind", QStringLiteral("Remind me to make backups"), false);
+    remind->setCheckable(true);
+    remind->setChecked(true);
+    add(file, "mitmPrint", QStringLiteral("&Print"), false);
+    file->addSeparator();
+    connect(add(file, "mitmExit", QStringLiteral("E&xit"), true), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mitmEdit"));
+    QAction* undo = add(edit, "mitmUndo", QStringLiteral("Undo"), false);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo, &QAction::triggered, this, &TfrmMain::UndoLastGroup);
+    QMenu* newMenu = edit->addMenu(QStringLiteral("&New"));
+    newMenu->setObjectName(QStringLiteral("mitmNew"));
+    add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), false);
+    add(newMenu, "mitmNewAccount", QStringLiteral("Account"), false);
+    add(edit, "mitmDelete", QStringLiteral("&Delete"), false);
+    add(edit, "mitmRename", QStringLiteral("Rename"), false);
+    edit->addSeparator();
+    add(edit, "mitmChangepassword", QStringLiteral("Change &password..."), false);
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName(QStringLiteral("mitmHelp"));
+    connect(add(helpMenu, "mitmCofferlyHelp", QStringLiteral("Cofferly Help"), true), &QAction::triggered, this,
+            [this] { ShowHelpTopic(QStringLiteral("Overview.htm")); });
+    helpMenu->addSeparator();
+    add(helpMenu, "mitmShowTip", QStringLiteral("Show tip"), false);
+    QAction* tips = add(helpMenu, "mitmStartupTips", QStringLiteral("Show tips on startup"), true);
+    tips->setCheckable(true);
+    connect(tips, &QAction::triggered, this, &TfrmMain::ToggleStartupTips);
+    helpMenu->addSeparator();
+    connect(add(helpMenu, "mitmWeb", QStringLiteral("Visit us on the Web"), true), &QAction::triggered, this,
+            &TfrmMain::VisitWeb);
+    add(helpMenu, "mitmAbout", QStringLiteral("About"), false);
+}
+
+void TfrmMain::FormShow()
+{
+    bool maximised = false;
+    {
+        platform::TSettingsKey display;
+        if (display.Open(platform::SettingsScope::User, settings_keys::kDisplay, false)) {
+            resize(display.ReadInteger(QStringLiteral("Width")), display.ReadInteger(QStringLiteral("Height")));
+            move(display.ReadInteger(QStringLiteral("Left")), display.ReadInteger(QStringLiteral("Top")));
+            maximised = display.ReadBool(QStringLiteral("Max"));
+            const int tree = display.ReadInteger(QStringLiteral("ArchWidth"));
+            m_splitter->setSizes({tree, std::max(1, width() - tree)});
+            ShowBudgetTray = display.ReadBool(QStringLiteral("ShowBudgetTray"));
+            for (size_t i = 0; i < RememberedWidths.size(); ++i)
+                RememberedWidths[i] = display.ReadInteger(QString::fromLatin1(kRememberedWidths[i]));
+
+            // A first start has no ShowTip yet: tips are on until the person turns them off.
+            QAction* tips = Action(QStringLiteral("mitmStartupTips"));
+            if (!display.ValueExists(QStringLiteral("ShowTip"))) {
+                tips->setChecked(true);
+                display.WriteBool(QStringLiteral("ShowTip"), true);
+            } else {
+                tips->setChecked(display.ReadBool(QStringLiteral("ShowTip")));
+            }
+        }
+    }
+    if (maximised)
+        showMaximized();
+    else
+        showNormal();
+
+    m_architect->BuildSystemTree();
+    ShowDefaultScreen();
+}
+
+void TfrmMain::SaveGeometry()
+{
+    platform::TSettingsKey display;
+    if (!display.Open(platform::SettingsScope::User, settings_keys::kDisplay, true))
+        return;
+    display.WriteInteger(QStringLiteral("ArchWidth"), m_architect->width());
+    // Maximised, only the state is written: the normal size and place from before stay for next time.
+    if (isMaximized()) {
+        display.WriteBool(QStringLiteral("Max"), true);
+        return;
+    }
+    display.WriteBool(QStringLiteral("Max"), false);
+    display.WriteInteger(QStringLiteral("Width"), width());
+    display.WriteInteger(QStringLiteral("Height"), height());
+    display.WriteInteger(QStringLiteral("Top"), y());
+    display.WriteInteger(QStringLiteral("Left"), x());
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    try {
+        SaveGeometry();
+    } catch (const platform::ESettingsError&) {
+        // The window closes all the same; only its size is not remembered.
+    }
+    m_journal.Discard();
+    m_closed = true;
+    event->accept();
+}
+
+void TfrmMain::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1) {
+        ShowScreenHelp();
+        return;
+    }
+    QMainWindow::keyReleaseEvent(event);
+}
+
+void TfrmMain::ExchangeScreen(TScreenFrame* incoming)
+{
+    if (TScreenFrame* outgoing = m_currentScreen) {
+        // A unique name, so that it never clashes with the new screen, which may be of the same class.
+        outgoing->setObjectName(QStringLiteral("OldFrame%1").arg(QRandomGenerator::global()->bounded(9999999)));
+        outgoing->hide();
+        m_currentScreen = nullptr;
+        PostReleaseScreen(outgoing);
+    }
+    SetPrintEnabled(false);
+    if (!incoming)
+        return;
+    incoming->setParent(m_screenArea);
+    m_screenArea->layout()->addWidget(incoming);
+    m_currentScreen = incoming;
+    incoming->show();
+}
+
+void TfrmMain::PostReleaseScreen(TScreenFrame* screen)
+{
+    QCoreApplication::postEvent(this, new TReleaseScreenEvent(screen));
+}
+
+void TfrmMain::customEvent(QEvent* event)
+{
+    if (event->type() != TReleaseScreenEvent::kType) {
+        QMainWindow::customEvent(event);
+        return;
+    }
+    TScreenFrame* screen = static_cast<TReleaseScreenEvent*>(event)->Screen;
+    if (!screen)
+        return;
+    if (screen == m_currentScreen)
+        m_currentScreen = nullptr;
+    if (m_screenBusy)
+        screen->ReleasePending = true;
+    else
+        delete screen;
+}
+
+void TfrmMain::ShowDefaultScreen()
+{
+    if (m_currentScreen)
+        return;
+    ExchangeScreen(new TframSystem(*this));
+}
+
+void TfrmMain::SetPrintEnabled(bool enabled)
+{
+    Action(QStringLiteral("mitmPrint"))->setEnabled(enabled);
+}
+
+void TfrmMain::ShowHelpTopic(const QString& topic)
+{
+    help::DisplayHelpTopic(help::HelpFolder(), topic);
+}
+
+void TfrmMain::ShowScreenHelp()
+{
+    ShowHelpTopic(help::ScreenHelpTopic(m_currentScreen));
+}
+
+void TfrmMain::Notify(PlugInNotice notice)
+{
+    for (const PlugInListener& plugIn : m_plugIns)
+        plugIn(notice);
+}
+
+void TfrmMain::UndoLastGroup()
+{
+    m_journal.UndoLastGroup();
+    m_architect->RerunSelection();
+}
+
+void TfrmMain::ImportData()
+{
+    if (m_currentScreen && m_currentScreen->Kind() == ScreenKind::Account)
+        return; // the register's own import command takes over here
+    platform::ShowMessage(platform::MsgIcon::Information,
+                          QStringLiteral("You must select an account to import data into.\r\n"
+                                         "Select an account on the left, and then try again."));
+}
+
+void TfrmMain::VisitWeb()
+{
+    if (platform::ShowMessage(platform::MsgIcon::Information, QString::fromLatin1(kWebQuestion),
+                              platform::MsgButtons::OkCancel, this) == platform::MsgAnswer::Ok)
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebPage)));
+}
+
+void TfrmMain::ToggleStartupTips()
+{
+    // The action has already flipped its own check mark.
+    platform::TSettingsKey display;
+    if (display.Open(platform::SettingsScope::User, settings_keys::kDisplay, true))
+        display.WriteBool(QStringLiteral("ShowTip"), Action(QStringLiteral("mitmStartupTips"))->isChecked());
+}

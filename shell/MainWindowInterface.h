@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class TDataStore;
+class TScreenFrame;
+class TSQLiteDatabase;
+
+// What the screens and dialogs may ask of the main window. They reach the data file only through the
+// store operations here, and record their undo groups here.
+class IMainWindow
+{
+public:
+    virtual ~IMainWindow() = default;
+
+    virtual TDataStore& Store() = 0;
+    // Shorthands for the store's operations on the data-file object.
+    virtual TSQLiteDatabase& Data() = 0;
+    virtual void OpenStore() = 0;
+    virtual void StoreExec(const QString& sql) = 0;
+    virtual QString StoreQueryValue(const QString& sql) = 0;
+
+    virtual void ResetUndoJournal() = 0;
+    virtual void BeginUndoGroup() = 0;
+    virtual void RecordUndo(const QString& sql, const QString& notice) = 0;
+    virtual void EndUndoGroup() = 0;
+
+    // Puts a new screen right of the tree; the outgoing one is freed once none of its handlers runs.
+    virtual void ExchangeScreen(TScreenFrame* incoming) = 0;
+    virtual TScreenFrame* CurrentScreen() const = 0;
+    virtual void ShowDefaultScreen() = 0;
+    // While true, a screen that is replaced is only marked for release (see TScreenFrame::ReleasePending).
+    virtual void SetScreenBusy(bool busy) = 0;
+    virtual bool ScreenBusy() const = 0;
+    // A screen whose release was deferred asks for it here once its handler has returned.
+    virtual void PostReleaseScreen(TScreenFrame* screen) = 0;
+
+    virtual void SetPrintEnabled(bool enabled) = 0;
+
+    virtual void ShowHelpTopic(const QString& topic) = 0;
+    virtual void ShowScreenHelp() = 0;
+
+    // The four change notifications every loaded plug-in receives, in load order.
+    virtual void NotifyUpdateSystems() = 0;
+    virtual void NotifyUpdateBudgetItems() = 0;
+    virtual void NotifyUpdateParties() = 0;
+    virtual void NotifyUpdateAccounts() = 0;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+class TCofferlyApplication;
+
+// The checks before the main window exists: the data file made writable again when something marked it
+// read-only, and every missing setting written with its default. False, after telling the person, when
+// the settings cannot be opened: the program must end.
+bool PrepareStart();
+
+// The whole program after the application object exists: the single-instance check, the checks above,
+// the main window and the event loop. Returns the process's exit code.
+int RunCofferly(TCofferlyApplication& app);

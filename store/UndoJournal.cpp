@@ -1,0 +1,168 @@
+#include "store/UndoJournal.h"
+
+#include "platform/ProgramDir.h"
+#include "store/DataStore.h"
+#include "store/Encodings.h"
+#include "store/Schema.h"
+
+#include <QFile>
+
+TUndoJournal::TUndoJournal(TDataStore& store) : m_store(store) {}
+
+TUndoJournal::~TUndoJournal() = default;
+
+QString TUndoJournal::ScratchFilePath()
+{
+    return platform::ProgramFile(QString::fromLatin1(schema::kScratchFileName));
+}
+
+void TUndoJournal::SetEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (m_enabledHandler)
+        m_enabledHandler(enabled);
+}
+
+void TUndoJournal::ResetUndoJournal()
+{
+    if (!m_scratch)
+        m_scratch = std::make_unique<TSQLiteDatabase>();
+    m_scratch->Close();
+    const QString path = ScratchFilePath();
+    try {
+        if (QFile::exists(path) && !QFile::remove(path))
+            throw std::runtime_error("the old scratch file cannot be removed");
+        m_scratch->SetFileName(path);
+        m_scratch->Open();
+        if (!m_scratch->IsOpen())
+            throw std::runtime_error("the scratch file cannot be created");
+        // The journal is thrown away at exit, so it need not survive a crash: skipping the syncs keeps
+        // recording cheap. The data file is never opened this way.
+        m_scratch->ExecSQL(QStringLiteral("PRAGMA synchronous = OFF"));
+        schema::CreateUndoSchema(*m_scratch);
+        m_scratch->Close();
+    } catch (...) {
+        m_scratch->Close();
+        QFile::remove(path);
+    }
+    SetEnabled(false);
+}
+
+qint64 TUndoJournal::MaxNumber(const char* column)
+{
+    const QString text =
+        m_scratch->QueryValue(QStringLiteral("SELECT max(%1) FROM UndoStack").arg(QLatin1String(column)));
+    return text.isEmpty() ? 0 : text.toLongLong();
+}
+
+void TUndoJournal::BeginUndoGroup()
+{
+    if (!m_scratch)
+        ResetUndoJournal();
+    try {
+        m_scratch->Open();
+        if (!m_scratch->IsOpen())
+            return;
+        m_scratch->ExecSQL(QStringLiteral("PRAGMA synchronous = OFF"));
+        m_stackNumber = MaxNumber("StackNumber") + 1;
+        m_groupNumber = MaxNumber("GroupNumber") + 1;
+        m_scratch->ExecSQL(QStringLiteral("BEGIN"));
+    } catch (...) {
+        m_scratch->ExecSQL(QStringLiteral("ROLLBACK"));
+        m_scratch->Close();
+    }
+}
+
+void TUndoJournal::RecordUndo(const QString& sql, const QString& notice)
+{
+    if (!m_scratch || !m_scratch->IsOpen())
+        return;
+    try {
+        // The statement is kept as it is (not cleaned): it holds quoted values of its own.
+        m_scratch->ExecSQL(QStringLiteral("INSERT INTO UndoStack (StackNumber, GroupNumber, SQL, Notify) "
+                                          "VALUES (%1, %2, %3, %4)")
+                               .arg(m_stackNumber)
+                               .arg(m_groupNumber)
+                               .arg(SqlText(sql), SqlText(notice)));
+        ++m_stackNumber;
+        SetEnabled(true);
+    } catch (...) {
+        m_scratch->ExecSQL(QStringLiteral("ROLLBACK"));
+        m_scratch->Close();
+    }
+}
+
+void TUndoJournal::EndUndoGroup()
+{
+    if (!m_scratch || !m_scratch->IsOpen())
+        return;
+    struct Closer
+    {
+        TSQLiteDatabase& db;
+        ~Closer() { db.Close(); }
+    } closer{*m_scratch};
+    m_scratch->ExecSQL(QStringLiteral("COMMIT"));
+}
+
+void TUndoJournal::UndoLastGroup()
+{
+    if (!m_scratch)
+        return;
+    TSQLiteDatabase& scratch = *m_scratch;
+    scratch.Open();
+    if (!scratch.IsOpen())
+        return;
+
+    QString notice;
+    bool replayed = false;
+    try {
+        scratch.ExecSQL(QStringLiteral("SELECT SQL, Notify, GroupNumber, StackNumber FROM UndoStack WHERE "
+                                       "GroupNumber = (SELECT max(GroupNumber) FROM UndoStack) "
+                                       "ORDER BY StackNumber ASC"));
+        const int rows = scratch.RowCount(0);
+        if (rows > 0) {
+            // The result table is replaced by the next statement on this object, so take the group out first.
+            QStringList statements;
+            statements.reserve(rows);
+            for (int row = 0; row < rows; ++row)
+                statements.append(scratch.Cell(0, row));
+            notice = scratch.Cell(1, 0);
+            const QString group = scratch.Cell(2, 0);
+
+            {
+                TSQLiteDatabase& data = m_store.Data();
+                struct Closer
+                {
+                    TSQLiteDatabase& db;
+                    ~Closer() { db.Close(); }
+                } closer{data};
+                m_store.OpenStore();
+                data.ExecSQL(QStringLiteral("BEGIN"));
+                // Recorded order, not reversed: a group may re-create a row and link it through
+                // last_insert_rowid() in the very next statement.
+                for (const QString& statement : statements)
+                    data.ExecSQL(statement);
+                data.ExecSQL(QStringLiteral("COMMIT"));
+            }
+            replayed = true;
+            scratch.ExecSQL(QStringLiteral("DELETE FROM UndoStack WHERE GroupNumber = %1").arg(group.toLongLong()));
+        }
+    } catch (...) {
+        // The counter below is refreshed whatever happened.
+    }
+    m_stackNumber = MaxNumber("StackNumber");
+    if (m_stackNumber == 0)
+        SetEnabled(false);
+    scratch.Close();
+    if (replayed && m_noticeHandler)
+        m_noticeHandler(notice);
+}
+
+void TUndoJournal::Discard()
+{
+    if (m_scratch)
+        m_scratch->Close();
+    const QString path = ScratchFilePath();
+    if (QFile::exists(path))
+        QFile::remove(path);
+}

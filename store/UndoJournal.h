@@ -1,0 +1,57 @@
+#pragma once
+
+#include "store/SQLiteDatabase.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class TDataStore;
+
+// The undo journal: every change to the data file records, next to the change, the statements that
+// reverse it, in the scratch file scratch.db. Undo replays the newest group on the data file and forgets
+// it. The journal lives only while the program runs.
+class TUndoJournal
+{
+public:
+    // Told when the Undo command becomes available or unavailable.
+    using EnabledHandler = std::function<void(bool enabled)>;
+    // Told, after a replay, the change notice of the group's first record.
+    using NoticeHandler = std::function<void(const QString& notice)>;
+
+    explicit TUndoJournal(TDataStore& store);
+    ~TUndoJournal();
+    TUndoJournal(const TUndoJournal&) = delete;
+    TUndoJournal& operator=(const TUndoJournal&) = delete;
+
+    void SetEnabledHandler(EnabledHandler handler) { m_enabledHandler = std::move(handler); }
+    void SetNoticeHandler(NoticeHandler handler) { m_noticeHandler = std::move(handler); }
+
+    // Empties the journal by creating the scratch file afresh.
+    void ResetUndoJournal();
+    // Opens the scratch file and starts a group; it stays open until EndUndoGroup.
+    void BeginUndoGroup();
+    // Appends one reversing statement to the open group; outside a group nothing is recorded.
+    void RecordUndo(const QString& sql, const QString& notice);
+    void EndUndoGroup();
+    // Replays the newest group on the data file, in recorded order, and forgets it.
+    void UndoLastGroup();
+
+    // Closes the scratch file and deletes it; the program is ending.
+    void Discard();
+
+    bool UndoEnabled() const { return m_enabled; }
+    static QString ScratchFilePath();
+
+private:
+    void SetEnabled(bool enabled);
+    qint64 MaxNumber(const char* column);
+
+    TDataStore& m_store;
+    std::unique_ptr<TSQLiteDatabase> m_scratch;
+    qint64 m_stackNumber = 0;
+    qint64 m_groupNumber = 0;
+    bool m_enabled = false;
+    EnabledHandler m_enabledHandler;
+    NoticeHandler m_noticeHandler;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Settings.h"
+#include "platform/Today.h"
+#include "shell/Help.h"
+#include "store/SQLiteDatabase.h"
+#include "store/Schema.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// A program directory with a data file holding one system, settings files of its own, a fixed today,
+// and the help window replaced by a list of the pages asked for.
+class ShellFixture : public ::testing::Test
+{
+protected:
+    ShellFixture()
+    {
+        platform::SetSettingsFiles(settingsDir.filePath(QStringLiteral("user.ini")),
+                                   settingsDir.filePath(QStringLiteral("machine.ini")));
+        platform::SetTodayOverride(QDate(2026, 12, 10));
+        help::SetHelpViewer([this](const QString& page) { helpPages.push_back(QFileInfo(page).fileName()); });
+    }
+    ~ShellFixture() override
+    {
+        help::SetHelpViewer({});
+        platform::SetTodayOverride(QDate());
+        platform::SetSettingsFiles(QString(), QString());
+    }
+
+    void CreateDataFile()
+    {
+        TSQLiteDatabase db;
+        db.SetFileName(dir.File(QStringLiteral("Cofferly.db")));
+        db.Open();
+        schema::CreateDataSchema(db);
+        db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home');"
+                                  "INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Checking')"));
+    }
+
+    // Installs the help topics the way the build does: a "help" folder beside the program.
+    void InstallHelp()
+    {
+        QDir(dir.Path()).mkpath(QStringLiteral("help"));
+        for (const char* topic : {"Overview.htm", "AccountTransactionsScreen.htm"})
+            testing_support::WriteAll(dir.File(QStringLiteral("help/") + QLatin1String(topic)), "<html></html>");
+    }
+
+    testing_support::TempProgramDir dir;
+    QTemporaryDir settingsDir;
+    std::vector<QString> helpPages;
+};
