@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "platform/Help.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "shell/Help.h"
@@ -264,7 +265,7 @@ void TfrmMain::SetPrintEnabled(bool enabled)
 
 void TfrmMain::ShowHelpTopic(const QString& topic)
 {
-    help::DisplayHelpTopic(help::HelpFolder(), topic);
+    platform::ShowHelpTopic(topic);
 }
 
 void TfrmMain::ShowScreenHelp()

@@ -42,6 +42,11 @@ int RunCofferly(TCofferlyApplication& app)
         main.raise();
         main.activateWindow();
     });
-    main.FormShow();
+    try {
+        main.FormShow();
+    } catch (...) {
+        // A setting edited by hand into something unreadable: say so, and run with what was restored.
+        TCofferlyApplication::ShowCurrentError();
+    }
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Settings.h"
 #include "platform/Today.h"
+#include "platform/Help.h"
 #include "shell/Help.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Schema.h"
@@ -21,11 +22,11 @@ protected:
         platform::SetSettingsFiles(settingsDir.filePath(QStringLiteral("user.ini")),
                                    settingsDir.filePath(QStringLiteral("machine.ini")));
         platform::SetTodayOverride(QDate(2026, 12, 10));
-        help::SetHelpViewer([this](const QString& page) { helpPages.push_back(QFileInfo(page).fileName()); });
+        platform::SetHelpViewer([this](const QString& page) { helpPages.push_back(QFileInfo(page).fileName()); });
     }
     ~ShellFixture() override
     {
-        help::SetHelpViewer({});
+        platform::SetHelpViewer({});
         platform::SetTodayOverride(QDate());
         platform::SetSettingsFiles(QString(), QString());
     }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+// The help topics are HTML pages of our own in the "help" folder beside the program.
+QString HelpFolder();
+
+// Shows one topic of a help folder in the help window. When the topic is not there, says
+// "The HTML help system is not available." and returns false.
+bool DisplayHelpTopic(const QString& folder, const QString& topic);
+
+// DisplayHelpTopic on the program's own help folder.
+bool ShowHelpTopic(const QString& topic);
+
+// Tests replace the help window with a function that receives the page's path.
+using HelpViewer = std::function<void(const QString& page)>;
+void SetHelpViewer(HelpViewer viewer);
+
+} // namespace platform
