@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "resources/Resources.h"
 #include "store/Encodings.h"
 
 #include <exception>
@@ -12,6 +13,7 @@ TCofferlyApplication::TCofferlyApplication(int& argc, char** argv) : QApplicatio
     setApplicationDisplayName(QStringLiteral("Cofferly"));
     setApplicationVersion(QStringLiteral(COFFERLY_VERSION));
     setOrganizationName(QStringLiteral("Hollowmere"));
+    InitCofferlyResources();
 }
 
 void TCofferlyApplication::ShowCurrentError()

@@ -83,7 +83,8 @@ TfrmMain::~TfrmMain()
 
 QAction* TfrmMain::Action(const QString& objectName) const
 {
-    return findChild<QAction*>(objectName);
+    // The tree's popup menu has items of the same names; the main menu's live under the menu bar.
+    return menuBar()->findChild<QAction*>(objectName);
 }
 
 void TfrmMain::CreateMenus()
@@ -116,12 +117,24 @@ void TfrmMain::CreateMenus()
     connect(undo, &QAction::triggered, this, &TfrmMain::UndoLastGroup);
     QMenu* newMenu = edit->addMenu(QStringLiteral("&New"));
     newMenu->setObjectName(QStringLiteral("mitmNew"));
-    add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), false);
-    add(newMenu, "mitmNewAccount", QStringLiteral("Account"), false);
-    add(edit, "mitmDelete", QStringLiteral("&Delete"), false);
-    add(edit, "mitmRename", QStringLiteral("Rename"), false);
+    connect(add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), true), &QAction::triggered,
+            m_architect, &TframArchitect::mitmNewSystemClick);
+    // The tree's commands that work on a node run only while one is selected.
+    auto onNode = [this](void (TframArchitect::*command)()) {
+        return [this, command] {
+            if (m_architect->TreeView()->currentItem())
+                (m_architect->*command)();
+        };
+    };
+    connect(add(newMenu, "mitmNewAccount", QStringLiteral("Account"), true), &QAction::triggered, this,
+            onNode(&TframArchitect::mitmNewAccountClick));
+    connect(add(edit, "mitmDelete", QStringLiteral("&Delete"), true), &QAction::triggered, this,
+            onNode(&TframArchitect::mitmDeleteClick));
+    connect(add(edit, "mitmRename", QStringLiteral("Rename"), true), &QAction::triggered, this,
+            onNode(&TframArchitect::mitmRenameClick));
     edit->addSeparator();
-    add(edit, "mitmChangepassword", QStringLiteral("Change &password..."), false);
+    connect(add(edit, "mitmChangepassword", QStringLiteral("Change &password..."), true), &QAction::triggered, this,
+            onNode(&TframArchitect::mitmChangePassClick));
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("mitmHelp"));
@@ -255,7 +268,9 @@ void TfrmMain::ShowDefaultScreen()
 {
     if (m_currentScreen)
         return;
-    ExchangeScreen(new TframSystem(*this));
+    auto* screen = new TframSystem(*this);
+    ExchangeScreen(screen);
+    screen->ShowSystem(0, m_architect);
 }
 
 void TfrmMain::SetPrintEnabled(bool enabled)

@@ -1,38 +1,751 @@
 #include "systems/Architect.h"
 
+#include "platform/Messages.h"
+#include "platform/ModalForm.h"
+#include "resources/Resources.h"
 #include "shell/MainWindowInterface.h"
+#include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
+#include "systems/PasswordDialogs.h"
+#include "systems/SystemScreen.h"
 
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-TframArchitect::TframArchitect(IMainWindow& main, QWidget* parent)
-    : QFrame(parent), m_main(main), m_tree(new QTreeWidget(this))
+namespace {
+
+// Pictures of the tree, by number.
+enum Picture
 {
+    kFolderClosed = 0,
+    kFolderDocument = 1,
+    kDocument = 2,
+    kEnvelope = 3,
+    kGear = 4,
+    kPerson = 5,
+};
+
+const char* const kPictureFiles[6] = {
+    ":/images/TreeFolderClosed.png", ":/images/TreeFolderDocument.png", ":/images/TreeDocument.png",
+    ":/images/TreeEnvelope.png",     ":/images/TreeGear.png",           ":/images/TreePerson.png",
+};
+
+constexpr int kDataRole = Qt::UserRole;
+
+// Closes the data file when a command leaves its scope, also on an error.
+struct CloseData
+{
+    IMainWindow& main;
+    ~CloseData();
+};
+CloseData::~CloseData()
+{
+    main.Data().Close();
+}
+
+// The nine statements that remove a budget system and everything it holds, in the order that keeps
+// every sub-select able to find its rows.
+QStringList DeleteSystemStatements(qint64 system)
+{
+    const QString s = QString::number(system);
+    const QString accounts = QStringLiteral("SELECT ROWID FROM Accounts WHERE SystemID = %1").arg(s);
+    const QString transactions = QStringLiteral("SELECT ROWID FROM Transactions WHERE AccountID IN (%1)").arg(accounts);
+    return {
+        QStringLiteral("DELETE FROM NewBudgetTransactions WHERE BudgetCatID IN "
+                       "(SELECT ROWID FROM BudgetCategories WHERE SystemID = %1)")
+            .arg(s),
+        QStringLiteral("DELETE FROM TransTOTrans WHERE TransID1 IN (%1)").arg(transactions),
+        QStringLiteral("DELETE FROM TransTOTrans WHERE TransID2 IN (%1)").arg(transactions),
+        QStringLiteral("DELETE FROM Transactions WHERE AccountID IN (%1)").arg(accounts),
+        QStringLiteral("DELETE FROM Accounts WHERE SystemID = %1").arg(s),
+        QStringLiteral("DELETE FROM BudgetSystems WHERE ROWID = %1").arg(s),
+        QStringLiteral("DELETE FROM BudgetCategories WHERE SystemID = %1").arg(s),
+        QStringLiteral("DELETE FROM BudgetRules WHERE SystemID = %1").arg(s),
+        QStringLiteral("DELETE FROM Parties WHERE SystemID = %1").arg(s),
+    };
+}
+
+} // namespace
+
+// Caption editing ends here instead of in the model: the frame decides whether the new name is stored.
+class TCaptionDelegate : public QStyledItemDelegate
+{
+public:
+    TCaptionDelegate(TframArchitect& owner, QObject* parent) : QStyledItemDelegate(parent), m_owner(owner) {}
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        QTreeWidgetItem* node = m_owner.m_tree->itemFromIndex(index);
+        if (line && node)
+            m_owner.CaptionEdited(node, line->text());
+    }
+
+private:
+    TframArchitect& m_owner;
+};
+
+TArchitectTree::TArchitectTree(TframArchitect& owner, QWidget* parent) : QTreeWidget(parent), m_owner(owner) {}
+
+bool TArchitectTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // A click on the selected node only schedules the editor; the decision falls when it really opens.
+    const bool opens = trigger == AllEditTriggers || (trigger != SelectedClicked && (editTriggers() & trigger));
+    if (opens && index.isValid()) {
+        QTreeWidgetItem* node = itemFromIndex(index);
+        if (state() == EditingState)
+            return false;
+        if (!node || !m_owner.MayEdit(node))
+            return false;
+    }
+    return QTreeWidget::edit(index, trigger, event);
+}
+
+void TArchitectTree::mousePressEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* node = itemAt(event->position().toPoint());
+    if (!node) {
+        // Empty space: no node, and so the screen without a system.
+        clearSelection();
+        setCurrentItem(nullptr);
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        setCurrentItem(node);
+    QTreeWidget::mousePressEvent(event);
+}
+
+void TArchitectTree::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && !m_owner.Editing()) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void TArchitectTree::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1) {
+        m_owner.m_main.ShowScreenHelp();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && !m_owner.Editing()) {
+        event->accept();
+        m_owner.mitmDeleteClick();
+        return;
+    }
+    QTreeWidget::keyReleaseEvent(event);
+}
+
+void TArchitectTree::contextMenuEvent(QContextMenuEvent* event)
+{
+    m_owner.PreparePopup();
+    m_owner.m_popup->popup(event->globalPos());
+}
+
+TframArchitect::TframArchitect(IMainWindow& main, QWidget* parent)
+    : QFrame(parent), m_main(main), m_tree(new TArchitectTree(*this, this)), m_popup(new QMenu(this))
+{
+    InitCofferlyResources();
     setObjectName(QStringLiteral("framArchitect1"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_tree->setHeaderHidden(true);
-    m_tree->setObjectName(QStringLiteral("tvArchitect"));
     layout->addWidget(m_tree);
+
+    m_tree->setObjectName(QStringLiteral("TreeView"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setIndentation(19);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    m_tree->setItemDelegate(new TCaptionDelegate(*this, m_tree));
+    // The selection stays visible, in its active colours, when the tree loses the focus.
+    QPalette palette = m_tree->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    m_tree->setPalette(palette);
+    for (int i = 0; i < 6; ++i)
+        m_pictures[i] = QIcon(QString::fromLatin1(kPictureFiles[i]));
+
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { TreeViewChange(current); });
+    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        // A system opens only to someone who may see it.
+        if (KindOf(node) == NodeKind::System && !CheckSystemPassword(NodeData(node))) {
+            const QSignalBlocker block(m_tree);
+            node->setExpanded(false);
+        }
+    });
+    connect(m_tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] { m_editing = false; });
+
+    m_popup->setObjectName(QStringLiteral("popTreeView"));
+    QMenu* newMenu = m_popup->addMenu(QStringLiteral("New"));
+    m_newSystem = newMenu->addAction(QStringLiteral("Budget System"));
+    m_newSystem->setObjectName(QStringLiteral("mitmNewSystem"));
+    m_newAccount = newMenu->addAction(QStringLiteral("Account"));
+    m_newAccount->setObjectName(QStringLiteral("mitmNewAccount"));
+    m_delete = m_popup->addAction(QStringLiteral("Delete"));
+    m_delete->setObjectName(QStringLiteral("mitmDelete"));
+    m_rename = m_popup->addAction(QStringLiteral("Rename"));
+    m_rename->setObjectName(QStringLiteral("mitmRename"));
+    m_popup->addSeparator();
+    m_changePass = m_popup->addAction(QStringLiteral("Change password..."));
+    m_changePass->setObjectName(QStringLiteral("mitmChangePass"));
+    connect(m_newSystem, &QAction::triggered, this, &TframArchitect::mitmNewSystemClick);
+    connect(m_newAccount, &QAction::triggered, this, &TframArchitect::mitmNewAccountClick);
+    connect(m_delete, &QAction::triggered, this, &TframArchitect::mitmDeleteClick);
+    connect(m_rename, &QAction::triggered, this, &TframArchitect::mitmRenameClick);
+    connect(m_changePass, &QAction::triggered, this, &TframArchitect::mitmChangePassClick);
+}
+
+NodeKind TframArchitect::KindOf(const QTreeWidgetItem* node)
+{
+    if (!node)
+        return NodeKind::None;
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    if (level == 0)
+        return NodeKind::System;
+    if (level == 2)
+        return NodeKind::Account;
+    const QString caption = node->text(0);
+    if (caption == QLatin1String("Accounts"))
+        return NodeKind::Accounts;
+    if (caption == QLatin1String("Budget Items"))
+        return NodeKind::BudgetItems;
+    if (caption == QLatin1String("Budget Rules"))
+        return NodeKind::BudgetRules;
+    return NodeKind::Parties;
+}
+
+qint64 TframArchitect::NodeData(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, kDataRole).toLongLong() : 0;
+}
+
+QTreeWidgetItem* TframArchitect::SystemNodeOf(QTreeWidgetItem* node)
+{
+    while (node && node->parent())
+        node = node->parent();
+    return node;
+}
+
+QTreeWidgetItem* TframArchitect::AddNode(QTreeWidgetItem* parent, const QString& caption, qint64 data, int picture)
+{
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
+    node->setText(0, caption);
+    if (data)
+        node->setData(0, kDataRole, data);
+    node->setIcon(0, m_pictures[picture]);
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    return node;
+}
+
+QTreeWidgetItem* TframArchitect::AddSystemNode(const QString& caption, qint64 system)
+{
+    return AddNode(nullptr, caption, system, kFolderClosed);
+}
+
+void TframArchitect::AddGroupNodes(QTreeWidgetItem* systemNode)
+{
+    AddNode(systemNode, QStringLiteral("Budget Items"), 0, kEnvelope);
+    AddNode(systemNode, QStringLiteral("Parties"), 0, kPerson);
+    AddNode(systemNode, QStringLiteral("Budget Rules"), 0, kGear);
+    AddNode(systemNode, QStringLiteral("Accounts"), 0, kFolderDocument);
 }
 
 void TframArchitect::BuildSystemTree()
 {
-    m_tree->clear();
-    TSQLiteDatabase& db = m_main.Data();
-    m_main.OpenStore();
-    db.ExecSQL(QStringLiteral("SELECT Name FROM BudgetSystems ORDER BY Name"));
-    const int rows = db.RowCount(0);
-    for (int row = 0; row < rows; ++row)
-        new QTreeWidgetItem(m_tree, QStringList{db.Cell(0, row)});
-    db.Close();
+    m_editing = false;
+    {
+        const QSignalBlocker block(m_tree);
+        m_tree->clear();
+        TSQLiteDatabase& db = m_main.Data();
+        CloseData close{m_main};
+        try {
+            m_main.OpenStore();
+            db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM BudgetSystems ORDER BY Name"));
+            const int systems = db.RowCount(0);
+            std::vector<std::pair<QString, qint64>> rows;
+            for (int row = 0; row < systems; ++row)
+                rows.emplace_back(db.Cell(0, row), db.Cell(1, row).toLongLong());
+            for (const auto& [name, system] : rows) {
+                QTreeWidgetItem* node = AddSystemNode(name, system);
+                AddGroupNodes(node);
+                db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts WHERE ((SystemID = %1) AND "
+                                          "(Deleted = \"f\")) ORDER BY Name")
+                               .arg(system));
+                QTreeWidgetItem* accounts = node->child(3);
+                for (int row = 0; row < db.RowCount(0); ++row)
+                    AddNode(accounts, db.Cell(0, row), db.Cell(1, row).toLongLong(), kDocument);
+            }
+        } catch (...) {
+            m_tree->collapseAll();
+            m_rememberedPassword.clear();
+            throw;
+        }
+        m_tree->collapseAll();
+        m_rememberedPassword.clear();
+    }
+    if (m_tree->topLevelItemCount() > 0)
+        m_tree->setCurrentItem(m_tree->topLevelItem(0));
 }
 
 void TframArchitect::RerunSelection()
 {
-    if (!m_tree->currentItem())
+    TreeViewChange(m_tree->currentItem());
+}
+
+void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
+{
+    m_main.SetPrintEnabled(false);
+    m_main.ExchangeScreen(nullptr);
+    switch (KindOf(node)) {
+    case NodeKind::System: {
+        const qint64 system = NodeData(node);
+        if (!CheckSystemPassword(system)) {
+            m_main.ShowDefaultScreen();
+            return;
+        }
+        {
+            const QSignalBlocker block(m_tree);
+            node->setExpanded(true);
+        }
+        ShowSystem(system);
+        break;
+    }
+    default:
+        // The other screens are not part of the program yet; the screen without a system stands in.
+        break;
+    }
+    m_main.ShowDefaultScreen();
+}
+
+void TframArchitect::ShowSystem(qint64 system)
+{
+    auto* screen = new TframSystem(m_main);
+    m_main.ExchangeScreen(screen);
+    screen->ShowSystem(system, this);
+}
+
+bool TframArchitect::CheckSystemPassword(qint64 system)
+{
+    const QString stored =
+        m_main.StoreQueryValue(QStringLiteral("SELECT Pass FROM BudgetSystems WHERE ROWID = %1").arg(system));
+    if (stored.isEmpty()) {
+        m_rememberedPassword.clear();
+        return true;
+    }
+    if (stored == m_rememberedPassword)
+        return true;
+    TfrmPasswordDialog dialog(this);
+    if (platform::ExecModal(dialog) != QDialog::Accepted)
+        return false;
+    if (dialog.edPassword->text() == stored) {
+        m_rememberedPassword = stored;
+        return true;
+    }
+    platform::ShowMessage(platform::MsgIcon::Error, QStringLiteral("Invalid password."));
+    return false;
+}
+
+bool TframArchitect::MayEdit(QTreeWidgetItem* node)
+{
+    switch (KindOf(node)) {
+    case NodeKind::System:
+        m_editing = CheckSystemPassword(NodeData(node));
+        break;
+    case NodeKind::Account:
+        m_editing = true;
+        break;
+    default:
+        m_editing = false;
+        break;
+    }
+    return m_editing;
+}
+
+void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
+{
+    m_editing = false;
+    const QString name = CleanText(text);
+    const QString q = SqlText(name);
+    const QString old = node->text(0);
+    switch (KindOf(node)) {
+    case NodeKind::System: {
+        const qint64 system = NodeData(node);
+        // An empty name is refused like a taken one: the node keeps its caption.
+        const bool taken =
+            name.trimmed().isEmpty() ||
+            !m_main.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems WHERE Name = %1").arg(q)).isEmpty();
+        if (!taken) {
+            m_main.StoreExec(QStringLiteral("UPDATE BudgetSystems SET Name = %1 WHERE ROWID = %2").arg(q).arg(system));
+            node->setText(0, name);
+            m_main.BeginUndoGroup();
+            m_main.RecordUndo(
+                QStringLiteral("UPDATE BudgetSystems SET Name = %1 WHERE ROWID = %2").arg(SqlText(old)).arg(system),
+                QStringLiteral("Systems"));
+            m_main.EndUndoGroup();
+        }
+        m_main.NotifyUpdateSystems();
+        break;
+    }
+    case NodeKind::Account: {
+        const qint64 account = NodeData(node);
+        const qint64 system = NodeData(SystemNodeOf(node));
+        // Deleted accounts of the system keep their names taken.
+        const bool taken = name.trimmed().isEmpty() ||
+                           !m_main
+                                .StoreQueryValue(QStringLiteral("SELECT Name FROM Accounts WHERE ((Name = %1) AND "
+                                                                "(SystemID = %2))")
+                                                     .arg(q)
+                                                     .arg(system))
+                                .isEmpty();
+        if (!taken) {
+            m_main.StoreExec(QStringLiteral("UPDATE Accounts SET Name = %1 WHERE ROWID = %2").arg(q).arg(account));
+            node->setText(0, name);
+            m_main.BeginUndoGroup();
+            m_main.RecordUndo(
+                QStringLiteral("UPDATE Accounts SET Name = %1 WHERE ROWID = %2").arg(SqlText(old)).arg(account),
+                QStringLiteral("Accounts"));
+            m_main.EndUndoGroup();
+        }
+        m_main.NotifyUpdateAccounts();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TframArchitect::mitmNewSystemClick()
+{
+    int n = 0;
+    {
+        CloseData close{m_main};
+        m_main.OpenStore();
+        for (int candidate = 1;; ++candidate) {
+            const QString count = m_main.Data().QueryValue(
+                QStringLiteral("SELECT count(Name) FROM BudgetSystems WHERE Name = %1")
+                    .arg(SqlText(QStringLiteral("New System %1").arg(candidate))));
+            if (count.isEmpty())
+                return; // the data file could not be read: no change
+            if (count == QLatin1String("0")) {
+                n = candidate;
+                break;
+            }
+        }
+    }
+
+    TfrmPass dialog(this);
+    dialog.SetInstructions(QStringLiteral("Enter a name and a password for this budget system.\rIf there are multiple "
+                                          "users of this program on this computer,\reach one can have their own "
+                                          "budget system and password."));
+    dialog.edNameOldPass->setText(QStringLiteral("New System %1").arg(n));
+    QString name;
+    for (;;) {
+        if (platform::ExecModal(dialog) != QDialog::Accepted)
+            return;
+        name = CleanText(dialog.edNameOldPass->text());
+        // The name is the system's key in the data file: an empty or taken one would make the new
+        // system's rows land under another system.
+        if (name.trimmed().isEmpty()) {
+            platform::ShowMessage(platform::MsgIcon::Warning,
+                                  QStringLiteral("Please enter a name for the budget system."));
+            continue;
+        }
+        if (m_main.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE Name = %1")
+                                       .arg(SqlText(name))) != QLatin1String("0")) {
+            platform::ShowMessage(platform::MsgIcon::Warning,
+                                  QStringLiteral("A budget system named \"%1\" already exists.\r"
+                                                 "Please choose another name.")
+                                      .arg(name));
+            continue;
+        }
+        break;
+    }
+    const bool noPassword = dialog.chkNoPass->isChecked();
+    const QString password = dialog.edNewPass->text();
+
+    QTreeWidgetItem* node = nullptr;
+    qint64 system = 0;
+    {
+        TSQLiteDatabase& db = m_main.Data();
+        CloseData close{m_main};
+        m_main.OpenStore();
+        db.ExecSQL(QStringLiteral("BEGIN"));
+        const int rc = noPassword
+                           ? db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES (%1)").arg(SqlText(name)))
+                           : db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name, Pass) VALUES (%1, %2)")
+                                            .arg(SqlText(name), SqlText(password)));
+        if (rc != 0) {
+            // Without the system row the rest would belong to nobody.
+            db.ExecSQL(QStringLiteral("COMMIT"));
+            return;
+        }
+        system = db.LastInsertRowID();
+        {
+            const QSignalBlocker block(m_tree);
+            node = AddSystemNode(name, system);
+        }
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (%1, \"Unbudgeted\")").arg(system));
+        const qint64 item = db.LastInsertRowID();
+        db.ExecSQL(
+            QStringLiteral("INSERT INTO Parties (SystemID, Name, Deleted) VALUES (%1, \"Transfer\", \"t\")").arg(system));
+        db.ExecSQL(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, "
+                                  "IntoBudgetCat, AllAccounts, Priority, AllDeposits) VALUES (%1, \"t\", "
+                                  "\"Net Deposit\", 10000, 0, %2, \"t\", 0, \"t\")")
+                       .arg(system)
+                       .arg(item));
+        {
+            const QSignalBlocker block(m_tree);
+            AddGroupNodes(node);
+        }
+        db.ExecSQL(QStringLiteral("COMMIT"));
+        m_main.BeginUndoGroup();
+        for (const QString& statement : DeleteSystemStatements(system))
+            m_main.RecordUndo(statement, QStringLiteral("Systems"));
+        m_main.EndUndoGroup();
+    }
+    m_main.NotifyUpdateSystems();
+    m_main.NotifyUpdateBudgetItems();
+    m_main.NotifyUpdateParties();
+    m_main.NotifyUpdateAccounts();
+    m_tree->setFocus();
+    m_tree->setCurrentItem(node);
+}
+
+void TframArchitect::mitmNewAccountClick()
+{
+    QTreeWidgetItem* systemNode = SystemNodeOf(m_tree->currentItem());
+    if (!systemNode)
         return;
-    BuildSystemTree();
+    const qint64 system = NodeData(systemNode);
+    QString name;
+    qint64 account = 0;
+    {
+        TSQLiteDatabase& db = m_main.Data();
+        CloseData close{m_main};
+        m_main.OpenStore();
+        for (int n = 1;; ++n) {
+            const QString candidate = QStringLiteral("New Account %1").arg(n);
+            const QString count = db.QueryValue(
+                QStringLiteral("SELECT count(Name) FROM Accounts WHERE ((Name = %1) AND (SystemID = %2))")
+                    .arg(SqlText(candidate))
+                    .arg(system));
+            if (count.isEmpty())
+                return;
+            if (count == QLatin1String("0")) {
+                name = candidate;
+                break;
+            }
+        }
+        if (db.ExecSQL(QStringLiteral("INSERT INTO Accounts (SystemID, Name, Age) VALUES (%1, %2, 3)")
+                           .arg(system)
+                           .arg(SqlText(name))) != 0)
+            return;
+        account = db.LastInsertRowID();
+        m_main.BeginUndoGroup();
+        m_main.RecordUndo(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account),
+                          QStringLiteral("Systems"));
+        m_main.EndUndoGroup();
+    }
+    m_main.NotifyUpdateAccounts();
+    QTreeWidgetItem* node = nullptr;
+    {
+        const QSignalBlocker block(m_tree);
+        node = AddNode(systemNode->child(3), name, account, kDocument);
+    }
+    m_tree->setFocus();
+    m_tree->setCurrentItem(node);
+    StartEditing(node);
+}
+
+void TframArchitect::StartEditing(QTreeWidgetItem* node)
+{
+    if (m_tree->currentItem() != node)
+        return; // the selection was refused
+    // A node under a closed group is opened to view first; the editor needs the node on screen.
+    m_tree->scrollToItem(node);
+    m_tree->editItem(node, 0);
+}
+
+void TframArchitect::mitmRenameClick()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    const NodeKind kind = KindOf(node);
+    if (kind == NodeKind::System && !CheckSystemPassword(NodeData(node)))
+        return;
+    if (kind != NodeKind::System && kind != NodeKind::Account)
+        return;
+    m_tree->setFocus();
+    m_tree->setCurrentItem(node);
+    StartEditing(node);
+}
+
+void TframArchitect::mitmDeleteClick()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    const NodeKind kind = KindOf(node);
+    if (kind == NodeKind::System && !CheckSystemPassword(NodeData(node)))
+        return;
+    if (kind != NodeKind::System && kind != NodeKind::Account)
+        return;
+    // Closing the question keeps the data: only Yes deletes.
+    if (platform::ShowMessage(platform::MsgIcon::Warning,
+                              QStringLiteral("Are you sure you want to permanently delete \"%1\"?").arg(node->text(0)),
+                              platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+        return;
+    if (kind == NodeKind::Account)
+        DeleteAccount(NodeData(node), node);
+    else
+        DeleteSystem(NodeData(node), node);
+}
+
+void TframArchitect::DeleteAccountByID(qint64 account)
+{
+    QTreeWidgetItemIterator it(m_tree);
+    for (; *it; ++it) {
+        if (KindOf(*it) == NodeKind::Account && NodeData(*it) == account) {
+            DeleteAccount(account, *it);
+            return;
+        }
+    }
+}
+
+void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
+{
+    // An account without transactions sums to nothing, which is a zero balance too.
+    const QString sum = m_main.StoreQueryValue(
+        QStringLiteral("SELECT coalesce(sum(Amount), 0) FROM Transactions WHERE AccountID = %1").arg(account));
+    if (TextToInt(sum.isEmpty() ? QStringLiteral("0") : sum) != 0) {
+        platform::ShowMessage(platform::MsgIcon::Warning,
+                              QStringLiteral("The account must have a zero balance before it can be deleted."));
+        return;
+    }
+    {
+        TSQLiteDatabase& db = m_main.Data();
+        CloseData close{m_main};
+        m_main.OpenStore();
+        m_main.BeginUndoGroup();
+        // The rules bound to this account alone go with it; Undo brings them back exactly as they were,
+        // NULLs included, so each value is read as the engine's own literal.
+        db.ExecSQL(QStringLiteral("SELECT quote(SystemID), quote(IsPercent), quote(PercentOf), quote(Value), "
+                                  "quote(FromBudgetCat), quote(IntoBudgetCat), quote(AllAccounts), quote(AccountID), "
+                                  "quote(Priority), quote(AllDeposits), quote(PartyID) FROM BudgetRules WHERE "
+                                  "((AllAccounts = \"f\") AND (AccountID = %1))")
+                       .arg(account));
+        QStringList inserts;
+        for (int row = 0; row < db.RowCount(0); ++row) {
+            QStringList values;
+            for (int column = 0; column < 11; ++column)
+                values.append(db.Cell(column, row));
+            inserts.append(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, "
+                                          "FromBudgetCat, IntoBudgetCat, AllAccounts, AccountID, Priority, "
+                                          "AllDeposits, PartyID) VALUES (%1)")
+                               .arg(values.join(QStringLiteral(", "))));
+        }
+        for (const QString& insert : inserts)
+            m_main.RecordUndo(insert, QStringLiteral("Parties"));
+        db.ExecSQL(QStringLiteral("BEGIN"));
+        db.ExecSQL(
+            QStringLiteral("DELETE FROM BudgetRules WHERE ((AllAccounts = \"f\") AND (AccountID = %1))").arg(account));
+        db.ExecSQL(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account));
+        db.ExecSQL(QStringLiteral("COMMIT"));
+        m_main.RecordUndo(QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account),
+                          QStringLiteral("Accounts"));
+        m_main.EndUndoGroup();
+    }
+    RemoveNode(node);
+    m_main.NotifyUpdateAccounts();
+}
+
+void TframArchitect::DeleteSystem(qint64 system, QTreeWidgetItem* node)
+{
+    if (!CheckSystemPassword(system))
+        return;
+    {
+        TSQLiteDatabase& db = m_main.Data();
+        CloseData close{m_main};
+        m_main.OpenStore();
+        db.ExecSQL(QStringLiteral("BEGIN"));
+        for (const QString& statement : DeleteSystemStatements(system))
+            db.ExecSQL(statement);
+        db.ExecSQL(QStringLiteral("COMMIT"));
+        // Rows of other groups may point at what is gone; none of the older groups can be trusted now.
+        m_main.ResetUndoJournal();
+    }
+    RemoveNode(node);
+    m_main.NotifyUpdateSystems();
+}
+
+void TframArchitect::RemoveNode(QTreeWidgetItem* node)
+{
+    bool selected = false;
+    for (QTreeWidgetItem* n = m_tree->currentItem(); n; n = n->parent())
+        selected = selected || n == node;
+    {
+        // The selection moves on silently while the node goes; its new screen is shown afterwards, once
+        // the tree is whole again.
+        const QSignalBlocker block(m_tree);
+        delete node;
+    }
+    if (selected)
+        TreeViewChange(m_tree->currentItem());
+}
+
+void TframArchitect::mitmChangePassClick()
+{
+    QTreeWidgetItem* systemNode = SystemNodeOf(m_tree->currentItem());
+    if (!systemNode)
+        return;
+    const qint64 system = NodeData(systemNode);
+    const QString stored =
+        m_main.StoreQueryValue(QStringLiteral("SELECT Pass FROM BudgetSystems WHERE ROWID = %1").arg(system));
+
+    TfrmPass dialog(this);
+    dialog.SetInstructions(QStringLiteral("Enter the old password for this budget system,\rthen enter the new "
+                                          "password below."));
+    dialog.lblNameOldPass->setText(QStringLiteral("Old password"));
+    dialog.edNameOldPass->setEchoMode(QLineEdit::Password);
+    dialog.chkNoPass->setChecked(stored.isEmpty());
+    if (stored.isEmpty()) {
+        dialog.lblNameOldPass->setEnabled(false);
+        dialog.edNameOldPass->setEnabled(false);
+    }
+    if (platform::ExecModal(dialog) != QDialog::Accepted)
+        return;
+    if (dialog.edNameOldPass->text() != stored) {
+        platform::ShowMessage(platform::MsgIcon::Error, QStringLiteral("Invalid password."));
+        return;
+    }
+    if (dialog.chkNoPass->isChecked()) {
+        m_main.StoreExec(QStringLiteral("UPDATE BudgetSystems SET Pass = NULL WHERE ROWID = %1").arg(system));
+        m_rememberedPassword.clear();
+    } else {
+        const QString password = dialog.edNewPass->text();
+        m_main.StoreExec(
+            QStringLiteral("UPDATE BudgetSystems SET Pass = %1 WHERE ROWID = %2").arg(SqlText(password)).arg(system));
+        m_rememberedPassword = password;
+    }
+}
+
+void TframArchitect::PreparePopup()
+{
+    const NodeKind kind = KindOf(m_tree->currentItem());
+    const bool selected = kind != NodeKind::None;
+    m_newSystem->setEnabled(true);
+    m_newAccount->setEnabled(selected);
+    m_changePass->setEnabled(selected);
+    m_delete->setEnabled(kind == NodeKind::System || kind == NodeKind::Account);
+    m_rename->setEnabled(kind == NodeKind::System || kind == NodeKind::Account);
 }

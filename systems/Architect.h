@@ -1,25 +1,109 @@
 #pragma once
 
 #include <QFrame>
+#include <QIcon>
+#include <QTreeWidget>
+#include <array>
 
 class IMainWindow;
-class QTreeWidget;
+class QMenu;
+class QAction;
+class TframArchitect;
 
-// The system tree left of the screen: every budget system of the data file.
+// What a node of the system tree stands for. It follows from the node alone: level 0 is a system, level 2
+// an account, and at level 1 the caption tells the group.
+enum class NodeKind
+{
+    None,
+    System,
+    BudgetItems,
+    Parties,
+    BudgetRules,
+    Accounts,
+    Account,
+};
+
+// The tree control: selects on every mouse button, clears the selection over empty space, and asks the
+// frame before a caption may be edited in place.
+class TArchitectTree : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit TArchitectTree(TframArchitect& owner, QWidget* parent = nullptr);
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    TframArchitect& m_owner;
+};
+
+// The system tree left of the screen: the budget systems, and under each its budget items, parties,
+// budget rules and accounts. It carries the commands that create, rename and delete systems and
+// accounts, and it guards each system with its password.
 class TframArchitect : public QFrame
 {
     Q_OBJECT
 public:
-    TframArchitect(IMainWindow& main, QWidget* parent = nullptr);
+    explicit TframArchitect(IMainWindow& main, QWidget* parent = nullptr);
 
-    // Fills the tree from the data file. On the very first start this is where the data file is created.
+    // Fills the tree from the data file and selects the first system.
     void BuildSystemTree();
     // Shows again the screen of the node now selected, from the data file (after an Undo, say).
     void RerunSelection();
 
-    QTreeWidget* Tree() const { return m_tree; }
+    // True when the person may see the system: no password, the remembered one, or the right one typed.
+    bool CheckSystemPassword(qint64 system);
+
+    // The commands of the popup menu, the main menu and the system screen.
+    void mitmNewSystemClick();
+    void mitmNewAccountClick();
+    void mitmRenameClick();
+    void mitmDeleteClick();
+    void mitmChangePassClick();
+    // Deletes the account of that ROWID after the caller asked its own question.
+    void DeleteAccountByID(qint64 account);
+
+    static NodeKind KindOf(const QTreeWidgetItem* node);
+    static qint64 NodeData(const QTreeWidgetItem* node);
+    // The system node a node belongs to (the node itself for a system).
+    static QTreeWidgetItem* SystemNodeOf(QTreeWidgetItem* node);
+
+    QTreeWidget* TreeView() const { return m_tree; }
+    QMenu* PopupMenu() const { return m_popup; }
+    QString RememberedPassword() const { return m_rememberedPassword; }
+    bool Editing() const { return m_editing; }
 
 private:
+    friend class TArchitectTree;
+    friend class TCaptionDelegate;
+
+    void TreeViewChange(QTreeWidgetItem* node);
+    void ShowSystem(qint64 system);
+    QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& caption, qint64 data, int picture);
+    QTreeWidgetItem* AddSystemNode(const QString& caption, qint64 system);
+    void AddGroupNodes(QTreeWidgetItem* systemNode);
+    bool MayEdit(QTreeWidgetItem* node);
+    void CaptionEdited(QTreeWidgetItem* node, const QString& text);
+    void DeleteAccount(qint64 account, QTreeWidgetItem* node);
+    void DeleteSystem(qint64 system, QTreeWidgetItem* node);
+    void RemoveNode(QTreeWidgetItem* node);
+    void PreparePopup();
+    void StartEditing(QTreeWidgetItem* node);
+
     IMainWindow& m_main;
-    QTreeWidget* m_tree;
+    TArchitectTree* m_tree;
+    QMenu* m_popup;
+    QAction* m_newSystem;
+    QAction* m_newAccount;
+    QAction* m_delete;
+    QAction* m_rename;
+    QAction* m_changePass;
+    std::array<QIcon, 6> m_pictures;
+    QString m_rememberedPassword;
+    bool m_editing = false;
 };

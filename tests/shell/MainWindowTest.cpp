@@ -62,7 +62,9 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndStartStates)
         {"mitmCofferlyHelp", "Cofferly Help", true},   {"mitmStartupTips", "Show tips on startup", true},
         {"mitmWeb", "Visit us on the Web", true},      {"mitmCreatebackup", "&Create backup...", false},
         {"mitmRestorefrombackup", "&Restore from backup...", false},
-        {"mitmNewBudgetsystem", "Budget system", false}, {"mitmChangepassword", "Change &password...", false},
+        {"mitmNewBudgetsystem", "Budget system", true}, {"mitmChangepassword", "Change &password...", true},
+        {"mitmNewAccount", "Account", true},           {"mitmDelete", "&Delete", true},
+        {"mitmRename", "Rename", true},
     };
     for (const Item& item : items) {
         QAction* action = main.Action(QString::fromLatin1(item.name));
