@@ -120,21 +120,15 @@ void TfrmMain::CreateMenus()
     connect(add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), true), &QAction::triggered,
             m_architect, &TframArchitect::mitmNewSystemClick);
     // The tree's commands that work on a node run only while one is selected.
-    auto onNode = [this](void (TframArchitect::*command)()) {
-        return [this, command] {
-            if (m_architect->TreeView()->currentItem())
-                (m_architect->*command)();
-        };
-    };
     connect(add(newMenu, "mitmNewAccount", QStringLiteral("Account"), true), &QAction::triggered, this,
-            onNode(&TframArchitect::mitmNewAccountClick));
+            [this] { RunOnSelectedNode(&TframArchitect::mitmNewAccountClick); });
     connect(add(edit, "mitmDelete", QStringLiteral("&Delete"), true), &QAction::triggered, this,
-            onNode(&TframArchitect::mitmDeleteClick));
+            [this] { RunOnSelectedNode(&TframArchitect::mitmDeleteClick); });
     connect(add(edit, "mitmRename", QStringLiteral("Rename"), true), &QAction::triggered, this,
-            onNode(&TframArchitect::mitmRenameClick));
+            [this] { RunOnSelectedNode(&TframArchitect::mitmRenameClick); });
     edit->addSeparator();
     connect(add(edit, "mitmChangepassword", QStringLiteral("Change &password..."), true), &QAction::triggered, this,
-            onNode(&TframArchitect::mitmChangePassClick));
+            [this] { RunOnSelectedNode(&TframArchitect::mitmChangePassClick); });
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("mitmHelp"));
@@ -149,6 +143,12 @@ void TfrmMain::CreateMenus()
     connect(add(helpMenu, "mitmWeb", QStringLiteral("Visit us on the Web"), true), &QAction::triggered, this,
             &TfrmMain::VisitWeb);
     add(helpMenu, "mitmAbout", QStringLiteral("About"), false);
+}
+
+void TfrmMain::RunOnSelectedNode(void (TframArchitect::*command)())
+{
+    if (m_architect->TreeView()->currentItem())
+        (m_architect->*command)();
 }
 
 void TfrmMain::FormShow()

@@ -83,6 +83,7 @@ protected:
 
 private:
     void CreateMenus();
+    void RunOnSelectedNode(void (TframArchitect::*command)());
     void SaveGeometry();
     void Notify(PlugInNotice notice);
     void ImportData();
