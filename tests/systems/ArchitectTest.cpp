@@ -396,6 +396,10 @@ TEST_F(ArchitectTest, NamesThatWouldBreakHandWrittenSqlMatchOnlyTheirOwnRow)
     ASSERT_TRUE(Rename(AccountNode(QStringLiteral("Home"), QStringLiteral("Beta")), QStringLiteral("Name")));
     EXPECT_EQ(Value(QStringLiteral("SELECT group_concat(Name, '|') FROM (SELECT Name FROM Accounts ORDER BY ROWID)")),
               QStringLiteral("Joe's 'best' 100  cash|Name"));
+
+    // The same for a system: "Name" is not taken just because every row has a Name.
+    ASSERT_TRUE(Rename(SystemNode(QStringLiteral("Home")), QStringLiteral("Name")));
+    EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM BudgetSystems WHERE ROWID = %1").arg(home)), QStringLiteral("Name"));
 }
 
 TEST_F(ArchitectTest, AccountDeletionNeedsAZeroBalanceAndComesBackWithItsRules)
@@ -544,6 +548,14 @@ TEST_F(ArchitectTest, ClickingEmptySpaceShowsTheScreenWithoutASystem)
     EXPECT_FALSE(SystemScreen()->lblDeleteSystem->isEnabled());
     EXPECT_FALSE(SystemScreen()->lblChangePass->isEnabled());
     EXPECT_TRUE(SystemScreen()->lblNewSystem->isEnabled());
+
+    // Groups and accounts have no screens of their own yet: the screen without a system stands in, and F1
+    // there opens the overview.
+    InstallHelp();
+    tree->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(0));
+    EXPECT_EQ(SystemScreen()->System(), 0);
+    QTest::keyRelease(tree, Qt::Key_F1);
+    EXPECT_EQ(helpPages, std::vector<QString>{QStringLiteral("Overview.htm")});
 }
 
 TEST_F(ArchitectTest, PasswordsAreRememberedAcrossSystemsThatShareThem)
