@@ -376,54 +376,36 @@ bool TframArchitect::MayEdit(QTreeWidgetItem* node)
 void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
 {
     m_editing = false;
+    const NodeKind kind = KindOf(node);
+    if (kind != NodeKind::System && kind != NodeKind::Account)
+        return;
+    const bool system = kind == NodeKind::System;
+    const QString table = system ? QStringLiteral("BudgetSystems") : QStringLiteral("Accounts");
+    const qint64 row = NodeData(node);
     const QString name = CleanText(text);
-    const QString q = SqlText(name);
-    const QString old = node->text(0);
-    switch (KindOf(node)) {
-    case NodeKind::System: {
-        const qint64 system = NodeData(node);
-        // An empty name is refused like a taken one: the node keeps its caption.
-        const bool taken =
-            name.trimmed().isEmpty() ||
-            !m_main.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems WHERE Name = %1").arg(q)).isEmpty();
-        if (!taken) {
-            m_main.StoreExec(QStringLiteral("UPDATE BudgetSystems SET Name = %1 WHERE ROWID = %2").arg(q).arg(system));
-            node->setText(0, name);
-            m_main.BeginUndoGroup();
-            m_main.RecordUndo(
-                QStringLiteral("UPDATE BudgetSystems SET Name = %1 WHERE ROWID = %2").arg(SqlText(old)).arg(system),
-                QStringLiteral("Systems"));
-            m_main.EndUndoGroup();
-        }
+    // A system's name is unique in the file, an account's within its system, deleted accounts included.
+    const QString takenWhere = system ? QString()
+                                      : QStringLiteral(" AND (SystemID = %1)").arg(NodeData(SystemNodeOf(node)));
+    // An empty name is refused like a taken one: the node keeps its caption.
+    const bool taken = name.trimmed().isEmpty() ||
+                       !m_main
+                            .StoreQueryValue(QStringLiteral("SELECT Name FROM %1 WHERE ((Name = %2)%3)")
+                                                 .arg(table, SqlText(name), takenWhere))
+                            .isEmpty();
+    if (!taken) {
+        const QString rename = QStringLiteral("UPDATE %1 SET Name = %2 WHERE ROWID = %3");
+        const QString old = node->text(0);
+        m_main.StoreExec(rename.arg(table, SqlText(name)).arg(row));
+        node->setText(0, name);
+        m_main.BeginUndoGroup();
+        m_main.RecordUndo(rename.arg(table, SqlText(old)).arg(row),
+                          system ? QStringLiteral("Systems") : QStringLiteral("Accounts"));
+        m_main.EndUndoGroup();
+    }
+    if (system)
         m_main.NotifyUpdateSystems();
-        break;
-    }
-    case NodeKind::Account: {
-        const qint64 account = NodeData(node);
-        const qint64 system = NodeData(SystemNodeOf(node));
-        // Deleted accounts of the system keep their names taken.
-        const bool taken = name.trimmed().isEmpty() ||
-                           !m_main
-                                .StoreQueryValue(QStringLiteral("SELECT Name FROM Accounts WHERE ((Name = %1) AND "
-                                                                "(SystemID = %2))")
-                                                     .arg(q)
-                                                     .arg(system))
-                                .isEmpty();
-        if (!taken) {
-            m_main.StoreExec(QStringLiteral("UPDATE Accounts SET Name = %1 WHERE ROWID = %2").arg(q).arg(account));
-            node->setText(0, name);
-            m_main.BeginUndoGroup();
-            m_main.RecordUndo(
-                QStringLiteral("UPDATE Accounts SET Name = %1 WHERE ROWID = %2").arg(SqlText(old)).arg(account),
-                QStringLiteral("Accounts"));
-            m_main.EndUndoGroup();
-        }
+    else
         m_main.NotifyUpdateAccounts();
-        break;
-    }
-    default:
-        break;
-    }
 }
 
 void TframArchitect::mitmNewSystemClick()
