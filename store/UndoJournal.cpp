@@ -33,12 +33,8 @@ void TUndoJournal::ResetUndoJournal()
         if (QFile::exists(path) && !QFile::remove(path))
             throw std::runtime_error("the old scratch file cannot be removed");
         m_scratch->SetFileName(path);
-        m_scratch->Open();
-        if (!m_scratch->IsOpen())
+        if (!OpenScratch())
             throw std::runtime_error("the scratch file cannot be created");
-        // The journal is thrown away at exit, so it need not survive a crash: skipping the syncs keeps
-        // recording cheap. The data file is never opened this way.
-        m_scratch->ExecSQL(QStringLiteral("PRAGMA synchronous = OFF"));
         schema::CreateUndoSchema(*m_scratch);
         m_scratch->Close();
     } catch (...) {
@@ -46,6 +42,17 @@ void TUndoJournal::ResetUndoJournal()
         QFile::remove(path);
     }
     SetEnabled(false);
+}
+
+bool TUndoJournal::OpenScratch()
+{
+    m_scratch->Open();
+    if (!m_scratch->IsOpen())
+        return false;
+    // The journal is thrown away at exit, so it need not survive a crash: skipping the syncs keeps
+    // recording cheap. The data file is never opened this way.
+    m_scratch->ExecSQL(QStringLiteral("PRAGMA synchronous = OFF"));
+    return true;
 }
 
 qint64 TUndoJournal::MaxNumber(const char* column)
@@ -60,10 +67,8 @@ void TUndoJournal::BeginUndoGroup()
     if (!m_scratch)
         ResetUndoJournal();
     try {
-        m_scratch->Open();
-        if (!m_scratch->IsOpen())
+        if (!OpenScratch())
             return;
-        m_scratch->ExecSQL(QStringLiteral("PRAGMA synchronous = OFF"));
         m_stackNumber = MaxNumber("StackNumber") + 1;
         m_groupNumber = MaxNumber("GroupNumber") + 1;
         m_scratch->ExecSQL(QStringLiteral("BEGIN"));
@@ -109,8 +114,7 @@ void TUndoJournal::UndoLastGroup()
     if (!m_scratch)
         return;
     TSQLiteDatabase& scratch = *m_scratch;
-    scratch.Open();
-    if (!scratch.IsOpen())
+    if (!OpenScratch())
         return;
 
     QString notice;

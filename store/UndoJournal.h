@@ -45,6 +45,8 @@ public:
 
 private:
     void SetEnabled(bool enabled);
+    // Opens the scratch file for one operation; false when it cannot be opened.
+    bool OpenScratch();
     qint64 MaxNumber(const char* column);
 
     TDataStore& m_store;
