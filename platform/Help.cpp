@@ -3,6 +3,7 @@
 #include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -22,15 +23,17 @@ HelpViewer& Viewer()
     return viewer;
 }
 
-// One help window for the whole run, reused by every topic, like a help viewer of the desktop.
+// The help window, reused by every topic like a help viewer of the desktop. It never keeps the program
+// running on its own once the main window has closed.
 class THelpWindow : public QDialog
 {
 public:
-    THelpWindow() : QDialog(nullptr), m_browser(new QTextBrowser(this))
+    explicit THelpWindow(QWidget* owner) : QDialog(owner, Qt::Window), m_browser(new QTextBrowser(this))
     {
         setObjectName(QStringLiteral("frmHelp"));
         setWindowTitle(QStringLiteral("Cofferly Help"));
         setAttribute(Qt::WA_DeleteOnClose);
+        setAttribute(Qt::WA_QuitOnClose, false);
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_browser);
@@ -56,6 +59,13 @@ private:
     QTextBrowser* m_browser;
 };
 
+// The help window shown outside any modal dialog; those shown from a dialog belong to it and go with it.
+QPointer<THelpWindow>& SharedHelpWindow()
+{
+    static QPointer<THelpWindow> window;
+    return window;
+}
+
 } // namespace
 
 QString HelpFolder()
@@ -79,11 +89,23 @@ bool DisplayHelpTopic(const QString& folder, const QString& topic)
         Viewer()(page);
         return true;
     }
-    static QPointer<THelpWindow> window;
+    // A modal dialog blocks every window but its own children: help asked for from inside one is shown
+    // in a window that belongs to it, and goes with it.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        (new THelpWindow(modal))->ShowPage(page);
+        return true;
+    }
+    QPointer<THelpWindow>& window = SharedHelpWindow();
     if (!window)
-        window = new THelpWindow;
+        window = new THelpWindow(nullptr);
     window->ShowPage(page);
     return true;
+}
+
+void CloseHelpWindows()
+{
+    if (SharedHelpWindow())
+        SharedHelpWindow()->close();
 }
 
 bool ShowHelpTopic(const QString& topic)

@@ -15,6 +15,9 @@ bool DisplayHelpTopic(const QString& folder, const QString& topic);
 // DisplayHelpTopic on the program's own help folder.
 bool ShowHelpTopic(const QString& topic);
 
+// Closes the help window of the main window; the program is ending.
+void CloseHelpWindows();
+
 // Tests replace the help window with a function that receives the page's path.
 using HelpViewer = std::function<void(const QString& page)>;
 void SetHelpViewer(HelpViewer viewer);

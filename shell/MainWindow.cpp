@@ -10,6 +10,7 @@
 #include "systems/SystemScreen.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -75,9 +76,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_journal(m_store)
 
 TfrmMain::~TfrmMain()
 {
-    // Closing without a close event (the program ends another way) still takes the scratch file away.
-    if (!m_closed)
-        m_journal.Discard();
+    // Also when the window ends without a close event, the scratch file never outlives the run.
+    m_journal.Discard();
     delete m_currentScreen.data();
 }
 
@@ -154,7 +154,8 @@ void TfrmMain::RunOnSelectedNode(void (TframArchitect::*command)())
 void TfrmMain::FormShow()
 {
     bool maximised = false;
-    {
+    QString unreadable;
+    try {
         platform::TSettingsKey display;
         if (display.Open(platform::SettingsScope::User, settings_keys::kDisplay, false)) {
             resize(display.ReadInteger(QStringLiteral("Width")), display.ReadInteger(QStringLiteral("Height")));
@@ -175,11 +176,17 @@ void TfrmMain::FormShow()
                 tips->setChecked(display.ReadBool(QStringLiteral("ShowTip")));
             }
         }
+    } catch (const platform::ESettingsError& e) {
+        // A setting edited by hand into something unreadable costs the rest of the layout, never the
+        // window: without it the program would run unseen and hold the single-instance lock.
+        unreadable = e.Message();
     }
     if (maximised)
         showMaximized();
     else
         showNormal();
+    if (!unreadable.isEmpty())
+        platform::ShowMessage(platform::MsgIcon::Error, unreadable, platform::MsgButtons::Ok, this);
 
     m_architect->BuildSystemTree();
     ShowDefaultScreen();
@@ -205,13 +212,16 @@ void TfrmMain::SaveGeometry()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    // A caption being edited is ended (and its name stored) now, before the journal goes, so that its
+    // undo record does not bring the scratch file back after it was deleted.
+    m_architect->FinishEditing();
+    platform::CloseHelpWindows();
     try {
         SaveGeometry();
     } catch (const platform::ESettingsError&) {
         // The window closes all the same; only its size is not remembered.
     }
     m_journal.Discard();
-    m_closed = true;
     event->accept();
 }
 

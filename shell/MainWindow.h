@@ -98,5 +98,4 @@ private:
     QWidget* m_screenArea = nullptr;
     QPointer<TScreenFrame> m_currentScreen;
     bool m_screenBusy = false;
-    bool m_closed = false;
 };

@@ -45,8 +45,10 @@ int RunCofferly(TCofferlyApplication& app)
     try {
         main.FormShow();
     } catch (...) {
-        // A setting edited by hand into something unreadable: say so, and run with what was restored.
         TCofferlyApplication::ShowCurrentError();
+        // Whatever stopped the start, the person gets a window to work in and to close.
+        if (!main.isVisible())
+            main.show();
     }
     return app.exec();
 }

@@ -50,7 +50,7 @@ TDataStore::FileState TDataStore::Inspect(const QString& path)
     return FileState::NotDatabase;
 }
 
-void TDataStore::ReportUnusable(const QString& path, FileState state)
+void TDataStore::ReportFileProblem(const QString& path, FileState state)
 {
     if (m_reported)
         return;
@@ -62,6 +62,11 @@ void TDataStore::ReportUnusable(const QString& path, FileState state)
         text = QStringLiteral("The data file\r\n%1\r\nwas written by an older version of the database engine "
                               "(SQLite 2) and cannot be opened by this version of Cofferly.\r\n"
                               "The file has not been changed.")
+                   .arg(file);
+        break;
+    case FileState::ReadOnly:
+        text = QStringLiteral("The data file\r\n%1\r\ncan be read but not written, so no change can be saved.\r\n"
+                              "Check that you may write to the file.")
                    .arg(file);
         break;
     case FileState::Missing:
@@ -89,20 +94,25 @@ void TDataStore::OpenStore()
         // A file we cannot read is never opened read-write: the engine must not get the chance to
         // write into, or over, the only copy of someone's records.
         if (state == FileState::OldEngine || state == FileState::NotDatabase) {
-            ReportUnusable(path, state);
+            ReportFileProblem(path, state);
             return;
         }
         db.SetFileName(path);
         db.Open();
         if (!db.IsOpen()) {
-            ReportUnusable(path, state == FileState::Missing ? FileState::Missing : FileState::NotDatabase);
+            ReportFileProblem(path, state == FileState::Missing ? FileState::Missing : FileState::NotDatabase);
             return;
         }
         if (state == FileState::Usable) {
             // A damaged file may carry a valid header; the layout test is its first real read.
             if (db.ExecSQL(schema::LayoutTestSql()) != 0 || db.RowCount(0) != 1) {
                 db.Close();
-                ReportUnusable(path, FileState::NotDatabase);
+                ReportFileProblem(path, FileState::NotDatabase);
+                return;
+            }
+            // The person may look, but must know that nothing will be kept.
+            if (db.IsReadOnly()) {
+                ReportFileProblem(path, FileState::ReadOnly);
                 return;
             }
             if (db.Cell(0, 0) == QLatin1String("0") && m_upgrade)

@@ -47,9 +47,10 @@ private:
         Usable,      // an SQLite 3 database
         OldEngine,   // written by SQLite 2
         NotDatabase, // anything else
+        ReadOnly,    // a database this user may read but not write
     };
     static FileState Inspect(const QString& path);
-    void ReportUnusable(const QString& path, FileState state);
+    void ReportFileProblem(const QString& path, FileState state);
 
     std::unique_ptr<TSQLiteDatabase> m_data;
     SetupWizardHook m_setupWizard;

@@ -130,6 +130,11 @@ qint64 TSQLiteDatabase::LastInsertRowID() const
     return m_handle ? sqlite3_last_insert_rowid(m_handle) : 0;
 }
 
+bool TSQLiteDatabase::IsReadOnly() const
+{
+    return m_handle && sqlite3_db_readonly(m_handle, "main") == 1;
+}
+
 void TSQLiteDatabase::ClearResults()
 {
     m_results.reset();

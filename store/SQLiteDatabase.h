@@ -35,6 +35,8 @@ public:
     QString Cell(int column, int row) const;
     QString ColumnName(int column) const;
     qint64 LastInsertRowID() const;
+    // True when the engine could open the file for reading only (it may not be written by this user).
+    bool IsReadOnly() const;
     void ClearResults();
 
 private:

@@ -93,6 +93,16 @@ private:
 
 TArchitectTree::TArchitectTree(TframArchitect& owner, QWidget* parent) : QTreeWidget(parent), m_owner(owner) {}
 
+void TArchitectTree::FinishEditing()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 bool TArchitectTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     // A click on the selected node only schedules the editor; the decision falls when it really opens.
@@ -698,7 +708,7 @@ void TframArchitect::mitmChangePassClick()
     dialog.SetInstructions(QStringLiteral("Enter the old password for this budget system,\rthen enter the new "
                                           "password below."));
     dialog.lblNameOldPass->setText(QStringLiteral("Old password"));
-    dialog.edNameOldPass->setEchoMode(QLineEdit::Password);
+    dialog.MaskNameField();
     dialog.chkNoPass->setChecked(stored.isEmpty());
     if (stored.isEmpty()) {
         dialog.lblNameOldPass->setEnabled(false);

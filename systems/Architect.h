@@ -30,6 +30,8 @@ class TArchitectTree : public QTreeWidget
     Q_OBJECT
 public:
     explicit TArchitectTree(TframArchitect& owner, QWidget* parent = nullptr);
+    // Ends an open caption editor as Enter would, storing what was typed.
+    void FinishEditing();
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -65,6 +67,8 @@ public:
     void mitmRenameClick();
     void mitmDeleteClick();
     void mitmChangePassClick();
+    // Stores a caption that is being edited, as when the person presses Enter.
+    void FinishEditing() { m_tree->FinishEditing(); }
     // Deletes the account of that ROWID after the caller asked its own question.
     void DeleteAccountByID(qint64 account);
 

@@ -96,13 +96,18 @@ QLabel* MakeSidePanel(QWidget* parent)
     return panel;
 }
 
+// An asterisk for every character, whatever mask the style would draw.
+void MaskField(QLineEdit* field)
+{
+    field->setEchoMode(QLineEdit::Password);
+    field->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+}
+
 QLineEdit* MakePasswordField(const QString& name, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
-    field->setEchoMode(QLineEdit::Password);
-    // An asterisk for every character, whatever mask the style would draw.
-    field->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    MaskField(field);
     field->setFixedWidth(kFieldWidth);
     return field;
 }
@@ -281,6 +286,11 @@ TfrmPass::TfrmPass(QWidget* parent)
 void TfrmPass::SetInstructions(const QString& text)
 {
     lblInstructions->setText(platform::DisplayText(text));
+}
+
+void TfrmPass::MaskNameField()
+{
+    MaskField(edNameOldPass);
 }
 
 void TfrmPass::ApplyNoPassword()

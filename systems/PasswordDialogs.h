@@ -54,6 +54,8 @@ public:
 
     // The text above the fields; "\r" in it breaks the line.
     void SetInstructions(const QString& text);
+    // The name field turns into the old-password field: its characters show as "*".
+    void MaskNameField();
 
     QLabel* lblInstructions;
     QLabel* lblNameOldPass;

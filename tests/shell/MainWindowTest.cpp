@@ -8,6 +8,8 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <algorithm>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -126,6 +128,22 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheNormalGeometry)
     EXPECT_EQ(ReadDisplay(QStringLiteral("Width")), 610);
     EXPECT_EQ(ReadDisplay(QStringLiteral("Height")), 420);
     EXPECT_EQ(ReadDisplay(QStringLiteral("Left")), 5);
+}
+
+TEST_F(MainWindowTest, AnUnreadableSettingIsReportedAndTheWindowStillOpens)
+{
+    {
+        TSettingsKey key;
+        ASSERT_TRUE(key.Open(SettingsScope::User, settings_keys::kDisplay, true));
+        key.WriteString(QStringLiteral("Width"), QStringLiteral("wide"));
+    }
+    ScriptedMessages messages;
+    messages.Expect(QStringLiteral("The setting 'Width' could not be read."));
+    TfrmMain main;
+    main.FormShow();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(main.Architect()->TreeView()->topLevelItemCount(), 1);
+    EXPECT_NE(main.CurrentScreen(), nullptr);
 }
 
 TEST_F(MainWindowTest, ScratchFileIsFreshWhileRunningAndGoneAfterClose)
@@ -262,6 +280,45 @@ TEST_F(MainWindowTest, F1ShowsTheScreensTopic)
     EXPECT_EQ(helpPages, (std::vector<QString>{QStringLiteral("Overview.htm"), QStringLiteral("Overview.htm"),
                                                 QStringLiteral("AccountTransactionsScreen.htm"),
                                                 QStringLiteral("Overview.htm")}));
+}
+
+TEST_F(MainWindowTest, HelpWindowsBelongToTheModalDialogAndNeverKeepTheProgramAlive)
+{
+    InstallHelp();
+    platform::SetHelpViewer({}); // the real help window
+    ScriptedMessages messages;
+    auto helpWindows = [] {
+        std::vector<QWidget*> windows;
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->objectName() == QLatin1String("frmHelp") && w->isVisible())
+                windows.push_back(w);
+        return windows;
+    };
+    {
+        TfrmMain main;
+        main.FormShow();
+        main.Action(QStringLiteral("mitmCofferlyHelp"))->trigger();
+        ASSERT_EQ(helpWindows().size(), 1u);
+        QWidget* shared = helpWindows().front();
+        EXPECT_EQ(shared->parentWidget(), nullptr);
+        EXPECT_FALSE(shared->testAttribute(Qt::WA_QuitOnClose));
+
+        // Asked for from a modal dialog, help opens in a window of that dialog, which the dialog does not
+        // block.
+        QDialog dialog(&main);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+        platform::ShowHelpTopic(QStringLiteral("Overview.htm"));
+        const auto windows = helpWindows();
+        ASSERT_EQ(windows.size(), 2u);
+        EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [&](QWidget* w) { return w->parentWidget() == &dialog; }));
+        dialog.hide();
+
+        main.close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(helpWindows().empty()) << "closing the main window closes its help";
 }
 
 TEST_F(MainWindowTest, MissingHelpIsReported)

@@ -5,6 +5,8 @@
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -184,6 +186,52 @@ INSTANTIATE_TEST_SUITE_P(
                       UnusableCase{"Text", QByteArray("These are my notes, not a database.\n"), "damaged"},
                       UnusableCase{"DamagedHeader", DamagedSqlite3File(), "damaged"}),
     [](const ::testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
+
+// Marks a file unwritable for the test's user; the super-user needs the immutable flag for that.
+class UnwritableFile
+{
+public:
+    explicit UnwritableFile(const QString& path) : m_path(path)
+    {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (QFileInfo(path).isWritable() || OpenForWriting())
+            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+    }
+    ~UnwritableFile()
+    {
+        if (m_immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    bool Holds() { return !OpenForWriting(); }
+
+private:
+    bool OpenForWriting()
+    {
+        QFile file(m_path);
+        return file.open(QIODevice::ReadWrite);
+    }
+    QString m_path;
+    bool m_immutable = false;
+};
+
+TEST_F(DataStoreTest, ReadOnlyFileIsReadAndTheLossOfChangesToldOnce)
+{
+    {
+        ScriptedMessages messages;
+        messages.Expect(kFirstRun, MsgAnswer::No);
+        store.StoreExec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+    }
+    UnwritableFile unwritable(DataFile());
+    if (!unwritable.Holds())
+        GTEST_SKIP() << "this machine cannot make a file unwritable for the test's user";
+    TDataStore nextRun;
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("can be read but not written"));
+    EXPECT_EQ(nextRun.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")), QStringLiteral("Home"));
+    EXPECT_EQ(nextRun.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetSystems")), QStringLiteral("1"));
+    EXPECT_EQ(messages.Shown().size(), 1u);
+}
 
 // The column-name hazard of double-quoted text and the typed columns, on a real data file.
 class StoredValuesTest : public DataStoreTest

@@ -628,8 +628,9 @@ TEST_F(ArchitectTest, ChangingThePassword)
         messages.Expect(QStringLiteral("Invalid password."));
         dialogs.Settings([](TfrmPass& pass) {
             EXPECT_TRUE(pass.edNameOldPass->isEnabled());
-            EXPECT_EQ(pass.edNameOldPass->echoMode(), QLineEdit::Password);
             pass.edNameOldPass->setText(QStringLiteral("K3Y"));
+            EXPECT_EQ(pass.edNameOldPass->echoMode(), QLineEdit::Password);
+            EXPECT_EQ(pass.edNameOldPass->displayText(), QStringLiteral("***"));
             pass.edNewPass->setText(QStringLiteral("new"));
             pass.edRetype->setText(QStringLiteral("new"));
         });
@@ -650,28 +651,84 @@ TEST_F(ArchitectTest, ChangingThePassword)
     EXPECT_FALSE(main->Action(QStringLiteral("mitmUndo"))->isEnabled()) << "a password change records nothing";
 }
 
-TEST_F(ArchitectTest, SystemScreenLinkReplacesItsOwnScreenSafely)
+// The links that replace their own screen: the release of the old screen arrives while a dialog of the
+// command still runs (here the password of the system selected next), yet the screen lives on until the
+// link's handler has returned.
+TEST_F(ArchitectTest, SystemScreenLinksReplaceTheirOwnScreenSafely)
 {
     AddSystem(QStringLiteral("Home"));
+    AddSystem(QStringLiteral("Work"), QStringLiteral("w0rk"));
     ScriptedMessages messages;
-    main->FormShow();
-    QPointer<TframSystem> screen = SystemScreen();
-    ASSERT_TRUE(screen);
-    QCoreApplication::processEvents(); // the screen is laid out before anyone can click it
-    bool aliveInDialog = false;
+    main->FormShow(); // Home
+    QCoreApplication::processEvents(); // laid out before anyone can click
+    struct Seen
+    {
+        bool alive = false;
+        bool pending = false;
+    };
+    auto passwordWhileReleasing = [this](QPointer<TframSystem>& screen, Seen& seen, const QString& password) {
+        return [this, &screen, &seen, password](QDialog& dialog) {
+            QCoreApplication::sendPostedEvents(); // the dialog's own event loop delivers the release
+            seen.alive = !screen.isNull();
+            seen.pending = screen && screen->ReleasePending;
+            static_cast<TfrmPasswordDialog&>(dialog).edPassword->setText(password);
+            return int(QDialog::Accepted);
+        };
+    };
+
+    QPointer<TframSystem> first = SystemScreen();
+    Seen created;
     {
         ScriptedDialogs dialogs;
-        dialogs.Settings([&](TfrmPass& pass) {
-            pass.chkNoPass->setChecked(true);
-            aliveInDialog = !screen.isNull();
-        });
-        QTest::mouseClick(screen->lblNewSystem, Qt::LeftButton);
+        dialogs
+            .Settings([](TfrmPass& pass) {
+                pass.edNameOldPass->setText(QStringLiteral("Zoo"));
+                pass.edNewPass->setText(QStringLiteral("z00"));
+                pass.edRetype->setText(QStringLiteral("z00"));
+            })
+            .Then(passwordWhileReleasing(first, created, QStringLiteral("z00")));
+        QTest::mouseClick(first->lblNewSystem, Qt::LeftButton);
     }
-    EXPECT_TRUE(aliveInDialog);
+    EXPECT_TRUE(created.alive);
+    EXPECT_TRUE(created.pending);
     QCoreApplication::sendPostedEvents();
-    EXPECT_FALSE(screen) << "freed once its handler returned";
+    EXPECT_FALSE(first) << "freed once its handler returned";
+    EXPECT_EQ(SystemScreen()->System(), 3);
+
+    // Deleting Zoo moves the selection on to Work, whose password is asked while the link still runs.
+    QPointer<TframSystem> zoo = SystemScreen();
+    QCoreApplication::processEvents();
+    Seen deleted;
+    messages.Expect(QStringLiteral("Are you sure you want to permanently delete \"Zoo\"?"), MsgAnswer::Yes);
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Then(passwordWhileReleasing(zoo, deleted, QStringLiteral("w0rk")));
+        QTest::mouseClick(zoo->lblDeleteSystem, Qt::LeftButton);
+    }
+    EXPECT_TRUE(deleted.alive);
+    EXPECT_TRUE(deleted.pending);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(zoo);
     EXPECT_EQ(SystemScreen()->System(), 2);
-    EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM BudgetSystems WHERE ROWID = 2")), QStringLiteral("New System 1"));
+    EXPECT_EQ(Value(QStringLiteral("SELECT group_concat(Name) FROM BudgetSystems")), QStringLiteral("Home,Work"));
+}
+
+TEST_F(ArchitectTest, ClosingWhileACaptionIsEditedStoresItAndLeavesNoScratchFile)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    const qint64 account = AddAccount(home, QStringLiteral("Checking"));
+    ScriptedMessages messages;
+    main->FormShow();
+    tree->setCurrentItem(AccountNode(QStringLiteral("Home"), QStringLiteral("Checking")));
+    main->Architect()->mitmRenameClick();
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Typed"));
+    main->close();
+    EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM Accounts WHERE ROWID = %1").arg(account)), QStringLiteral("Typed"));
+    EXPECT_FALSE(QFile::exists(dir.File(QStringLiteral("scratch.db"))));
+    main.reset();
+    EXPECT_FALSE(QFile::exists(dir.File(QStringLiteral("scratch.db"))));
 }
 
 } // namespace
