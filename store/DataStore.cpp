@@ -16,13 +16,6 @@ const char kSqlite2Header[] = "** This file contains an SQLite 2";
 const char kFirstRunQuestion[] = "This appears to be your first time running Cofferly.\r\n"
                                  "Would you like to run the Setup Wizard to help you get started?";
 
-// Closes the object when an action leaves its scope, also on an error.
-struct CloseGuard
-{
-    TSQLiteDatabase& db;
-    ~CloseGuard() { db.Close(); }
-};
-
 } // namespace
 
 TDataStore::TDataStore() : m_data(std::make_unique<TSQLiteDatabase>()) {}
@@ -131,7 +124,7 @@ void TDataStore::OpenStore()
 
 void TDataStore::StoreExec(const QString& sql)
 {
-    CloseGuard guard{*m_data};
+    TCloseOnExit close(*m_data);
     OpenStore();
     m_data->ExecSQL(sql);
 }
@@ -139,7 +132,7 @@ void TDataStore::StoreExec(const QString& sql)
 QString TDataStore::StoreQueryValue(const QString& sql)
 {
     QString result;
-    CloseGuard guard{*m_data};
+    TCloseOnExit close(*m_data);
     OpenStore();
     result = m_data->QueryValue(sql);
     return result;

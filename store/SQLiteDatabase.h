@@ -61,3 +61,17 @@ private:
     QString m_fileName;
     std::unique_ptr<Results> m_results;
 };
+
+// Closes a database object when the operation that opened it leaves its scope, also on an error: every
+// operation closes the file again when it ends.
+class TCloseOnExit
+{
+public:
+    explicit TCloseOnExit(TSQLiteDatabase& db) : m_db(db) {}
+    ~TCloseOnExit() { m_db.Close(); }
+    TCloseOnExit(const TCloseOnExit&) = delete;
+    TCloseOnExit& operator=(const TCloseOnExit&) = delete;
+
+private:
+    TSQLiteDatabase& m_db;
+};

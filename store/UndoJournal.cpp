@@ -101,11 +101,7 @@ void TUndoJournal::EndUndoGroup()
 {
     if (!m_scratch || !m_scratch->IsOpen())
         return;
-    struct Closer
-    {
-        TSQLiteDatabase& db;
-        ~Closer() { db.Close(); }
-    } closer{*m_scratch};
+    TCloseOnExit close(*m_scratch);
     m_scratch->ExecSQL(QStringLiteral("COMMIT"));
 }
 
@@ -135,11 +131,7 @@ void TUndoJournal::UndoLastGroup()
 
             {
                 TSQLiteDatabase& data = m_store.Data();
-                struct Closer
-                {
-                    TSQLiteDatabase& db;
-                    ~Closer() { db.Close(); }
-                } closer{data};
+                TCloseOnExit close(data);
                 m_store.OpenStore();
                 data.ExecSQL(QStringLiteral("BEGIN"));
                 // Recorded order, not reversed: a group may re-create a row and link it through

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -38,17 +39,6 @@ const char* const kPictureFiles[6] = {
 };
 
 constexpr int kDataRole = Qt::UserRole;
-
-// Closes the data file when a command leaves its scope, also on an error.
-struct CloseData
-{
-    IMainWindow& main;
-    ~CloseData();
-};
-CloseData::~CloseData()
-{
-    main.Data().Close();
-}
 
 // The nine statements that remove a budget system and everything it holds, in the order that keeps
 // every sub-select able to find its rows.
@@ -279,31 +269,28 @@ void TframArchitect::BuildSystemTree()
         const QSignalBlocker block(m_tree);
         m_tree->clear();
         TSQLiteDatabase& db = m_main.Data();
-        CloseData close{m_main};
-        try {
-            m_main.OpenStore();
-            db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM BudgetSystems ORDER BY Name"));
-            const int systems = db.RowCount(0);
-            std::vector<std::pair<QString, qint64>> rows;
-            for (int row = 0; row < systems; ++row)
-                rows.emplace_back(db.Cell(0, row), db.Cell(1, row).toLongLong());
-            for (const auto& [name, system] : rows) {
-                QTreeWidgetItem* node = AddSystemNode(name, system);
-                AddGroupNodes(node);
-                db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts WHERE ((SystemID = %1) AND "
-                                          "(Deleted = \"f\")) ORDER BY Name")
-                               .arg(system));
-                QTreeWidgetItem* accounts = node->child(3);
-                for (int row = 0; row < db.RowCount(0); ++row)
-                    AddNode(accounts, db.Cell(0, row), db.Cell(1, row).toLongLong(), kDocument);
-            }
-        } catch (...) {
+        TCloseOnExit close(db);
+        // Whatever happens, the tree starts closed and nobody's password is remembered.
+        const auto reset = qScopeGuard([this] {
             m_tree->collapseAll();
             m_rememberedPassword.clear();
-            throw;
+        });
+        m_main.OpenStore();
+        db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM BudgetSystems ORDER BY Name"));
+        // Taken out first: the account queries below replace the result table.
+        std::vector<std::pair<QString, qint64>> systems;
+        for (int row = 0; row < db.RowCount(0); ++row)
+            systems.emplace_back(db.Cell(0, row), db.Cell(1, row).toLongLong());
+        for (const auto& [name, system] : systems) {
+            QTreeWidgetItem* node = AddSystemNode(name, system);
+            AddGroupNodes(node);
+            db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts WHERE ((SystemID = %1) AND "
+                                      "(Deleted = \"f\")) ORDER BY Name")
+                           .arg(system));
+            QTreeWidgetItem* accounts = node->child(3);
+            for (int row = 0; row < db.RowCount(0); ++row)
+                AddNode(accounts, db.Cell(0, row), db.Cell(1, row).toLongLong(), kDocument);
         }
-        m_tree->collapseAll();
-        m_rememberedPassword.clear();
     }
     if (m_tree->topLevelItemCount() > 0)
         m_tree->setCurrentItem(m_tree->topLevelItem(0));
@@ -316,7 +303,7 @@ void TframArchitect::RerunSelection()
 
 void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
 {
-    m_main.SetPrintEnabled(false);
+    // Releasing the screen also disables Print.
     m_main.ExchangeScreen(nullptr);
     switch (KindOf(node)) {
     case NodeKind::System: {
@@ -422,7 +409,7 @@ void TframArchitect::mitmNewSystemClick()
 {
     int n = 0;
     {
-        CloseData close{m_main};
+        TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         for (int candidate = 1;; ++candidate) {
             const QString count = m_main.Data().QueryValue(
@@ -471,7 +458,7 @@ void TframArchitect::mitmNewSystemClick()
     qint64 system = 0;
     {
         TSQLiteDatabase& db = m_main.Data();
-        CloseData close{m_main};
+        TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         db.ExecSQL(QStringLiteral("BEGIN"));
         const int rc = noPassword
@@ -526,7 +513,7 @@ void TframArchitect::mitmNewAccountClick()
     qint64 account = 0;
     {
         TSQLiteDatabase& db = m_main.Data();
-        CloseData close{m_main};
+        TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         for (int n = 1;; ++n) {
             const QString candidate = QStringLiteral("New Account %1").arg(n);
@@ -571,13 +558,23 @@ void TframArchitect::StartEditing(QTreeWidgetItem* node)
     m_tree->editItem(node, 0);
 }
 
-void TframArchitect::mitmRenameClick()
+QTreeWidgetItem* TframArchitect::SelectedSystemOrAccount()
 {
     QTreeWidgetItem* node = m_tree->currentItem();
-    const NodeKind kind = KindOf(node);
-    if (kind == NodeKind::System && !CheckSystemPassword(NodeData(node)))
-        return;
-    if (kind != NodeKind::System && kind != NodeKind::Account)
+    switch (KindOf(node)) {
+    case NodeKind::System:
+        return CheckSystemPassword(NodeData(node)) ? node : nullptr;
+    case NodeKind::Account:
+        return node;
+    default:
+        return nullptr;
+    }
+}
+
+void TframArchitect::mitmRenameClick()
+{
+    QTreeWidgetItem* node = SelectedSystemOrAccount();
+    if (!node)
         return;
     m_tree->setFocus();
     m_tree->setCurrentItem(node);
@@ -586,18 +583,15 @@ void TframArchitect::mitmRenameClick()
 
 void TframArchitect::mitmDeleteClick()
 {
-    QTreeWidgetItem* node = m_tree->currentItem();
-    const NodeKind kind = KindOf(node);
-    if (kind == NodeKind::System && !CheckSystemPassword(NodeData(node)))
-        return;
-    if (kind != NodeKind::System && kind != NodeKind::Account)
+    QTreeWidgetItem* node = SelectedSystemOrAccount();
+    if (!node)
         return;
     // Closing the question keeps the data: only Yes deletes.
     if (platform::ShowMessage(platform::MsgIcon::Warning,
                               QStringLiteral("Are you sure you want to permanently delete \"%1\"?").arg(node->text(0)),
                               platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
         return;
-    if (kind == NodeKind::Account)
+    if (KindOf(node) == NodeKind::Account)
         DeleteAccount(NodeData(node), node);
     else
         DeleteSystem(NodeData(node), node);
@@ -626,7 +620,7 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
     }
     {
         TSQLiteDatabase& db = m_main.Data();
-        CloseData close{m_main};
+        TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         m_main.BeginUndoGroup();
         // The rules bound to this account alone go with it; Undo brings them back exactly as they were,
@@ -667,7 +661,7 @@ void TframArchitect::DeleteSystem(qint64 system, QTreeWidgetItem* node)
         return;
     {
         TSQLiteDatabase& db = m_main.Data();
-        CloseData close{m_main};
+        TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         db.ExecSQL(QStringLiteral("BEGIN"));
         for (const QString& statement : DeleteSystemStatements(system))

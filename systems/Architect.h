@@ -96,6 +96,8 @@ private:
     void DeleteAccount(qint64 account, QTreeWidgetItem* node);
     void DeleteSystem(qint64 system, QTreeWidgetItem* node);
     void RemoveNode(QTreeWidgetItem* node);
+    // The selected node when it is an account, or a system the person may open; otherwise none.
+    QTreeWidgetItem* SelectedSystemOrAccount();
     void PreparePopup();
     void StartEditing(QTreeWidgetItem* node);
 

@@ -6,6 +6,7 @@
 #include "shell/Help.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Schema.h"
+#include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -33,12 +34,8 @@ protected:
 
     void CreateDataFile()
     {
-        TSQLiteDatabase db;
-        db.SetFileName(dir.File(QStringLiteral("Cofferly.db")));
-        db.Open();
-        schema::CreateDataSchema(db);
-        db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home');"
-                                  "INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Checking')"));
+        testing_support::CreateDataFile(dir.File(QStringLiteral("Cofferly.db")),
+                                        testing_support::OneSystemOneAccount());
     }
 
     // Installs the help topics the way the build does: a "help" folder beside the program.

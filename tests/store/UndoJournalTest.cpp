@@ -3,6 +3,7 @@
 #include "store/DataStore.h"
 #include "store/Encodings.h"
 #include "store/Schema.h"
+#include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -19,13 +20,8 @@ class UndoJournalTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TSQLiteDatabase db;
-        db.SetFileName(dir.File(QStringLiteral("Cofferly.db")));
-        db.Open();
-        schema::CreateDataSchema(db);
-        db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home');"
-                                  "INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Checking')"));
-        db.Close();
+        testing_support::CreateDataFile(dir.File(QStringLiteral("Cofferly.db")),
+                                        testing_support::OneSystemOneAccount());
         journal.SetEnabledHandler([this](bool enabled) { enabledStates.push_back(enabled); });
         journal.SetNoticeHandler([this](const QString& notice) { notices.push_back(notice); });
         journal.ResetUndoJournal();

@@ -92,13 +92,7 @@ protected:
         QCoreApplication::sendPostedEvents();
     }
 
-    void CreateEmptyDataFile()
-    {
-        TSQLiteDatabase db;
-        db.SetFileName(dir.File(QStringLiteral("Cofferly.db")));
-        db.Open();
-        schema::CreateDataSchema(db);
-    }
+    void CreateEmptyDataFile() { testing_support::CreateDataFile(dir.File(QStringLiteral("Cofferly.db"))); }
     // A system with the rows every system has, written directly (no undo group).
     qint64 AddSystem(const QString& name, const QString& pass = QString())
     {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "store/SQLiteDatabase.h"
+#include "store/Schema.h"
+
+#include <QString>
+
+namespace testing_support {
+
+// A data file with the program's schema and, when given, the rows of a few statements.
+inline void CreateDataFile(const QString& path, const QString& rows = QString())
+{
+    TSQLiteDatabase db;
+    db.SetFileName(path);
+    db.Open();
+    schema::CreateDataSchema(db);
+    if (!rows.isEmpty())
+        db.ExecSQL(rows);
+}
+
+// The statements of the smallest useful data file: one system, one account.
+inline QString OneSystemOneAccount()
+{
+    return QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home');"
+                          "INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Checking')");
+}
+
+} // namespace testing_support
