@@ -2,6 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -24,6 +30,17 @@ QString ProgramDir()
 QString ProgramFile(const QString& name)
 {
     return QDir(ProgramDir()).filePath(name);
+}
+
+bool MayCreateFilesIn(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    // The system's own answer for the effective user: permission bits, access lists and a file system
+    // mounted read-only all count.
+    return faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+#else
+    return QFileInfo(folder).isWritable();
+#endif
 }
 
 void SetProgramDirOverride(const QString& path)

@@ -11,6 +11,10 @@ QString ProgramDir();
 // ProgramDir() joined with a file name.
 QString ProgramFile(const QString& name);
 
+// True when this user may create files in the folder (the database engine keeps its journal beside the
+// data file, so a writable file in a folder that is not writable still cannot take a change).
+bool MayCreateFilesIn(const QString& folder);
+
 // An empty path restores the executable's own directory.
 void SetProgramDirOverride(const QString& path);
 

@@ -307,6 +307,8 @@ void TfrmMain::Notify(PlugInNotice notice)
 void TfrmMain::UndoLastGroup()
 {
     m_journal.UndoLastGroup();
+    // The undone change may have taken away rows the tree still shows; no command may be offered on them.
+    m_architect->SyncWithStore();
     m_architect->RerunSelection();
 }
 

@@ -43,10 +43,12 @@ public:
     void OpenStore() override { m_store.OpenStore(); }
     void StoreExec(const QString& sql) override { m_store.StoreExec(sql); }
     QString StoreQueryValue(const QString& sql) override { return m_store.StoreQueryValue(sql); }
+    bool StoreChange(const TDataStore::ChangeBody& body) override { return m_store.Change(body); }
     void ResetUndoJournal() override { m_journal.ResetUndoJournal(); }
     void BeginUndoGroup() override { m_journal.BeginUndoGroup(); }
     void RecordUndo(const QString& sql, const QString& notice) override { m_journal.RecordUndo(sql, notice); }
     void EndUndoGroup() override { m_journal.EndUndoGroup(); }
+    void RecordUndoGroup(const std::vector<TUndoRecord>& records) override { m_journal.RecordUndoGroup(records); }
     void ExchangeScreen(TScreenFrame* incoming) override;
     TScreenFrame* CurrentScreen() const override { return m_currentScreen; }
     void ShowDefaultScreen() override;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "store/DataStore.h"
+#include "store/UndoJournal.h"
+
 #include <QString>
+#include <vector>
 
 class TDataStore;
 class TScreenFrame;
@@ -19,11 +23,15 @@ public:
     virtual void OpenStore() = 0;
     virtual void StoreExec(const QString& sql) = 0;
     virtual QString StoreQueryValue(const QString& sql) = 0;
+    // The one way a change is written: all of its statements or none (TDataStore::Change).
+    virtual bool StoreChange(const TDataStore::ChangeBody& body) = 0;
 
     virtual void ResetUndoJournal() = 0;
     virtual void BeginUndoGroup() = 0;
     virtual void RecordUndo(const QString& sql, const QString& notice) = 0;
     virtual void EndUndoGroup() = 0;
+    // The undo group of a change that has just been committed.
+    virtual void RecordUndoGroup(const std::vector<TUndoRecord>& records) = 0;
 
     // Puts a new screen right of the tree; the outgoing one is freed once none of its handlers runs.
     virtual void ExchangeScreen(TScreenFrame* incoming) = 0;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -15,6 +16,17 @@ const char kSqlite2Header[] = "** This file contains an SQLite 2";
 
 const char kFirstRunQuestion[] = "This appears to be your first time running Cofferly.\r\n"
                                  "Would you like to run the Setup Wizard to help you get started?";
+
+// A statement of a change failed; the change goes back as a whole.
+class EStatementFailed
+{
+public:
+    explicit EStatementFailed(const QString& reason) : m_reason(reason) {}
+    QString Reason() const { return m_reason.isEmpty() ? QStringLiteral("unknown error") : m_reason; }
+
+private:
+    QString m_reason;
+};
 
 } // namespace
 
@@ -62,6 +74,16 @@ void TDataStore::ReportFileProblem(const QString& path, FileState state)
                               "Check that you may write to the file.")
                    .arg(file);
         break;
+    case FileState::FolderReadOnly:
+        text = QStringLiteral("The data file\r\n%1\r\nlies in a folder that you may not write to, so no change can "
+                              "be saved.\r\nCheck that you may write to the folder\r\n%2")
+                   .arg(file, QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+        break;
+    case FileState::OldLayout:
+        text = QStringLiteral("The data file\r\n%1\r\nhas the layout of an earlier version of Cofferly, which this "
+                              "version cannot bring up to date.\r\nThe file has not been changed.")
+                   .arg(file);
+        break;
     case FileState::Missing:
         text = QStringLiteral("The data file\r\n%1\r\ncould not be created.\r\n"
                               "Check that the folder exists and that you may write to it.")
@@ -82,12 +104,17 @@ void TDataStore::OpenStore()
     if (db.IsOpen())
         return;
     const QString path = DataFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
     try {
         const FileState state = Inspect(path);
         // A file we cannot read is never opened read-write: the engine must not get the chance to
         // write into, or over, the only copy of someone's records.
         if (state == FileState::OldEngine || state == FileState::NotDatabase) {
             ReportFileProblem(path, state);
+            return;
+        }
+        if (state == FileState::Missing && !platform::MayCreateFilesIn(folder)) {
+            ReportFileProblem(path, FileState::Missing);
             return;
         }
         db.SetFileName(path);
@@ -97,22 +124,39 @@ void TDataStore::OpenStore()
             return;
         }
         if (state == FileState::Usable) {
-            // A damaged file may carry a valid header; the layout test is its first real read.
-            if (db.ExecSQL(schema::LayoutTestSql()) != 0 || db.RowCount(0) != 1) {
+            // A damaged file may carry a valid header, and a database of another program is a valid
+            // file: the list of its tables tells them apart, before anything is written.
+            switch (schema::LayoutOf(db)) {
+            case schema::Layout::Current:
+                break;
+            case schema::Layout::Previous:
+                if (m_upgrade) {
+                    m_upgrade(db);
+                    return;
+                }
+                db.Close();
+                ReportFileProblem(path, FileState::OldLayout);
+                return;
+            default:
                 db.Close();
                 ReportFileProblem(path, FileState::NotDatabase);
                 return;
             }
             // The person may look, but must know that nothing will be kept.
-            if (db.IsReadOnly()) {
+            if (db.IsReadOnly())
                 ReportFileProblem(path, FileState::ReadOnly);
-                return;
-            }
-            if (db.Cell(0, 0) == QLatin1String("0") && m_upgrade)
-                m_upgrade(db);
+            else if (!platform::MayCreateFilesIn(folder))
+                ReportFileProblem(path, FileState::FolderReadOnly);
             return;
         }
-        schema::CreateDataSchema(db);
+        if (!schema::CreateDataSchema(db)) {
+            db.Close();
+            // Only an empty file of our own making goes again; anything else stays as it was.
+            if (QFileInfo(path).size() == 0)
+                QFile::remove(path);
+            ReportFileProblem(path, FileState::Missing);
+            return;
+        }
         const platform::MsgAnswer answer = platform::ShowMessage(
             platform::MsgIcon::Information, QString::fromLatin1(kFirstRunQuestion), platform::MsgButtons::YesNo);
         if (answer == platform::MsgAnswer::Yes && m_setupWizard)
@@ -120,6 +164,83 @@ void TDataStore::OpenStore()
     } catch (...) {
         db.Close();
     }
+}
+
+bool TDataStore::Change(const ChangeBody& body, const QString& failureText)
+{
+    TSQLiteDatabase& db = *m_data;
+    const bool wasOpen = db.IsOpen();
+    const auto closeAfter = qScopeGuard([&] {
+        if (!wasOpen)
+            db.Close();
+    });
+    OpenStore();
+    if (!db.IsOpen()) {
+        ReportNotSaved(failureText, QStringLiteral("the data file could not be opened."));
+        return false;
+    }
+    if (!db.InAutocommit())
+        throw std::logic_error("a change was started inside another one");
+    if (db.ExecSQL(QStringLiteral("BEGIN")) != 0) {
+        ReportNotSaved(failureText, db.LastError());
+        return false;
+    }
+    // Nothing of a change that stops half-way may stay: the engine may already have ended the
+    // transaction itself (a full disk does that), otherwise it is rolled back here.
+    const auto rollBack = [&db] {
+        if (!db.InAutocommit())
+            db.ExecSQL(QStringLiteral("ROLLBACK"));
+    };
+    try {
+        TStoreChange change(db);
+        body(change);
+        if (db.ExecSQL(QStringLiteral("COMMIT")) != 0)
+            throw EStatementFailed(db.LastError());
+    } catch (const EStatementFailed& failure) {
+        rollBack();
+        ReportNotSaved(failureText, failure.Reason());
+        return false;
+    } catch (const EChangeRefused& refusal) {
+        rollBack();
+        platform::ShowMessage(platform::MsgIcon::Warning, refusal.Message());
+        return false;
+    } catch (...) {
+        rollBack();
+        throw;
+    }
+    return true;
+}
+
+bool TDataStore::ChangeStatements(const QStringList& statements)
+{
+    return Change([&statements](TStoreChange& change) {
+        for (const QString& statement : statements)
+            change.Exec(statement);
+    });
+}
+
+void TDataStore::ReportNotSaved(const QString& failureText, const QString& reason)
+{
+    platform::ShowMessage(platform::MsgIcon::Error, failureText + reason);
+}
+
+void TStoreChange::Exec(const QString& sql)
+{
+    if (m_db.ExecSQL(sql) != 0)
+        throw EStatementFailed(m_db.LastError());
+}
+
+QString TStoreChange::QueryValue(const QString& sql)
+{
+    Exec(sql);
+    return m_db.RowCount(0) > 0 ? m_db.Cell(0, 0) : QString();
+}
+
+void TStoreChange::Require(const QString& countSql, const QString& refusal)
+{
+    const QString count = QueryValue(countSql);
+    if (count.isEmpty() || count == QLatin1String("0"))
+        throw EChangeRefused(refusal);
 }
 
 void TDataStore::StoreExec(const QString& sql)

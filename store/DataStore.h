@@ -3,8 +3,43 @@
 #include "store/SQLiteDatabase.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
+#include <stdexcept>
+
+// Raised inside a change to stop it without writing anything: a row it acts on is gone, say. The change
+// is rolled back and the person is shown the message as it stands.
+class EChangeRefused : public std::runtime_error
+{
+public:
+    explicit EChangeRefused(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString Message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The data file during one all-or-nothing change (TDataStore::Change). Every statement that the engine
+// refuses stops the change, which is then rolled back as a whole.
+class TStoreChange
+{
+public:
+    explicit TStoreChange(TSQLiteDatabase& db) : m_db(db) {}
+
+    // Runs the statement; its rows, if any, are in Db() afterwards.
+    void Exec(const QString& sql);
+    QString QueryValue(const QString& sql);
+    qint64 LastInsertRowID() const { return m_db.LastInsertRowID(); }
+    TSQLiteDatabase& Db() { return m_db; }
+
+    // Refuses the change with the message unless the query counts at least one row. Views can be stale
+    // (after an Undo, say): a change checks in the file itself that what it acts on is still there.
+    void Require(const QString& countSql, const QString& refusal);
+
+private:
+    TSQLiteDatabase& m_db;
+};
 
 // The data file as every user action sees it. The main window owns one TDataStore for the life of the
 // program; screens and dialogs borrow its database object through OpenStore, StoreExec and
@@ -34,6 +69,16 @@ public:
     void StoreExec(const QString& sql);
     QString StoreQueryValue(const QString& sql);
 
+    // Runs a change of the data file as one transaction: either every statement of it takes effect or
+    // none does. On the first failing statement the change is rolled back and the person is told
+    // "The change could not be saved: " with the engine's reason; a refusal (EChangeRefused) is rolled
+    // back and shown as it stands. Returns true only when the change was committed, so that the caller
+    // records its undo group and updates its view only then. Leaves the file closed unless it was open.
+    using ChangeBody = std::function<void(TStoreChange&)>;
+    bool Change(const ChangeBody& body, const QString& failureText = QStringLiteral("The change could not be saved: "));
+    // A change that is a fixed list of statements.
+    bool ChangeStatements(const QStringList& statements);
+
     void SetSetupWizardHook(SetupWizardHook hook) { m_setupWizard = std::move(hook); }
     void SetUpgradeHook(UpgradeHook hook) { m_upgrade = std::move(hook); }
 
@@ -48,9 +93,12 @@ private:
         OldEngine,   // written by SQLite 2
         NotDatabase, // anything else
         ReadOnly,    // a database this user may read but not write
+        FolderReadOnly, // a database in a folder this user may not write (no room for the engine's journal)
+        OldLayout,   // the previous layout, and no upgrade is available
     };
     static FileState Inspect(const QString& path);
     void ReportFileProblem(const QString& path, FileState state);
+    static void ReportNotSaved(const QString& failureText, const QString& reason);
 
     std::unique_ptr<TSQLiteDatabase> m_data;
     SetupWizardHook m_setupWizard;

@@ -32,6 +32,9 @@ void TSQLiteDatabase::Open()
     // them as strings with these options on, whatever its build defaults are.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    // Several people may run the program on one data file at once; a statement that meets another
+    // one's lock waits a moment for it instead of failing at once.
+    sqlite3_busy_timeout(handle, 3000);
     m_handle = handle;
     m_isOpen = true;
 }
@@ -128,6 +131,16 @@ QString TSQLiteDatabase::ColumnName(int column) const
 qint64 TSQLiteDatabase::LastInsertRowID() const
 {
     return m_handle ? sqlite3_last_insert_rowid(m_handle) : 0;
+}
+
+QString TSQLiteDatabase::LastError() const
+{
+    return m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle)) : QString();
+}
+
+bool TSQLiteDatabase::InAutocommit() const
+{
+    return !m_handle || sqlite3_get_autocommit(m_handle) != 0;
 }
 
 bool TSQLiteDatabase::IsReadOnly() const

@@ -35,6 +35,10 @@ public:
     QString Cell(int column, int row) const;
     QString ColumnName(int column) const;
     qint64 LastInsertRowID() const;
+    // The engine's reason for the last failure on this connection (empty while closed).
+    QString LastError() const;
+    // True outside a transaction: BEGIN has not been run, or it has ended (also by the engine itself).
+    bool InAutocommit() const;
     // True when the engine could open the file for reading only (it may not be written by this user).
     bool IsReadOnly() const;
     void ClearResults();

@@ -2,6 +2,8 @@
 
 #include "store/SQLiteDatabase.h"
 
+#include <QSet>
+
 namespace schema {
 
 // Every column carries a type so that the engine keeps comparing number-like values as numbers even when
@@ -55,16 +57,38 @@ static const char* const kUndoSchema[] = {
     "COMMIT",
 };
 
-QString LayoutTestSql()
+Layout LayoutOf(TSQLiteDatabase& db)
 {
-    return QStringLiteral(
-        "SELECT count(*) FROM sqlite_master WHERE name = 'NewBudgetTransactions' AND type = 'table'");
+    if (db.ExecSQL(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")) != 0)
+        return Layout::Unreadable;
+    QSet<QString> tables;
+    for (int row = 0; row < db.RowCount(0); ++row)
+        tables.insert(db.Cell(0, row));
+    // Both layouts share these; they differ in where the budget allocations are kept.
+    static const char* const shared[] = {"BudgetSystems", "Accounts",     "Transactions", "BudgetCategories",
+                                         "BudgetRules",   "Parties",      "TransTOTrans"};
+    for (const char* table : shared) {
+        if (!tables.contains(QLatin1String(table)))
+            return Layout::Foreign;
+    }
+    if (tables.contains(QStringLiteral("NewBudgetTransactions")))
+        return Layout::Current;
+    if (tables.contains(QStringLiteral("BudgetTransactions")) && tables.contains(QStringLiteral("TransTOBudget")))
+        return Layout::Previous;
+    return Layout::Foreign;
 }
 
-void CreateDataSchema(TSQLiteDatabase& db)
+bool CreateDataSchema(TSQLiteDatabase& db)
 {
-    for (const char* statement : kDataSchema)
-        db.ExecSQL(QString::fromLatin1(statement));
+    // The list begins with BEGIN and ends with COMMIT: a file is either given the whole schema or none.
+    for (const char* statement : kDataSchema) {
+        if (db.ExecSQL(QString::fromLatin1(statement)) != 0) {
+            if (!db.InAutocommit())
+                db.ExecSQL(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    return true;
 }
 
 void CreateUndoSchema(TSQLiteDatabase& db)

@@ -10,11 +10,22 @@ namespace schema {
 inline constexpr const char* kDataFileName = "Cofferly.db";
 inline constexpr const char* kScratchFileName = "scratch.db";
 
-// Counts the table that only the current layout has; 0 means an older layout that needs upgrading.
-QString LayoutTestSql();
+// Which program and version wrote a database, told by its tables.
+enum class Layout
+{
+    Current,  // every table of this version
+    Previous, // the tables of the previous version (allocations in BudgetTransactions and TransTOBudget)
+    Foreign,  // anything else: not a data file of this program
+    Unreadable, // the engine could not list the tables: a damaged file
+};
 
-// Creates the eight tables and fifteen indexes of an empty data file, in one transaction.
-void CreateDataSchema(TSQLiteDatabase& db);
+// Reads the table names of the open database. A file is only taken for ours when it holds all the
+// tables of one of our layouts; a database of some other program is never written into.
+Layout LayoutOf(TSQLiteDatabase& db);
+
+// Creates the eight tables and fifteen indexes of an empty data file, in one transaction; false, with
+// nothing created, when the engine refused a statement.
+bool CreateDataSchema(TSQLiteDatabase& db);
 
 // Creates the undo journal's table and its two indexes in an empty scratch file.
 void CreateUndoSchema(TSQLiteDatabase& db);

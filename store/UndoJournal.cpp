@@ -105,6 +105,14 @@ void TUndoJournal::EndUndoGroup()
     m_scratch->ExecSQL(QStringLiteral("COMMIT"));
 }
 
+void TUndoJournal::RecordUndoGroup(const std::vector<TUndoRecord>& records)
+{
+    BeginUndoGroup();
+    for (const TUndoRecord& record : records)
+        RecordUndo(record.sql, record.notice);
+    EndUndoGroup();
+}
+
 void TUndoJournal::UndoLastGroup()
 {
     if (!m_scratch)
@@ -129,19 +137,19 @@ void TUndoJournal::UndoLastGroup()
             notice = scratch.Cell(1, 0);
             const QString group = scratch.Cell(2, 0);
 
-            {
-                TSQLiteDatabase& data = m_store.Data();
-                TCloseOnExit close(data);
-                m_store.OpenStore();
-                data.ExecSQL(QStringLiteral("BEGIN"));
-                // Recorded order, not reversed: a group may re-create a row and link it through
-                // last_insert_rowid() in the very next statement.
-                for (const QString& statement : statements)
-                    data.ExecSQL(statement);
-                data.ExecSQL(QStringLiteral("COMMIT"));
-            }
-            replayed = true;
-            scratch.ExecSQL(QStringLiteral("DELETE FROM UndoStack WHERE GroupNumber = %1").arg(group.toLongLong()));
+            // Recorded order, not reversed: a group may re-create a row and link it through
+            // last_insert_rowid() in the very next statement. Half a group would leave the data neither
+            // as it was nor as it had been, so a failing statement sends the whole replay back.
+            replayed = m_store.Change(
+                [&statements](TStoreChange& change) {
+                    for (const QString& statement : statements)
+                        change.Exec(statement);
+                },
+                QStringLiteral("The change could not be undone: "));
+            // A group that could not be replayed stays, for another try once the cause is mended.
+            if (replayed)
+                scratch.ExecSQL(
+                    QStringLiteral("DELETE FROM UndoStack WHERE GroupNumber = %1").arg(group.toLongLong()));
         }
     } catch (...) {
         // The counter below is refreshed whatever happened.

@@ -5,8 +5,16 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TDataStore;
+
+// One reversing statement of an undo group, with its change notice.
+struct TUndoRecord
+{
+    QString sql;
+    QString notice;
+};
 
 // The undo journal: every change to the data file records, next to the change, the statements that
 // reverse it, in the scratch file scratch.db. Undo replays the newest group on the data file and forgets
@@ -34,7 +42,10 @@ public:
     // Appends one reversing statement to the open group; outside a group nothing is recorded.
     void RecordUndo(const QString& sql, const QString& notice);
     void EndUndoGroup();
-    // Replays the newest group on the data file, in recorded order, and forgets it.
+    // Begin, one record each, End: the group of a change that has just been committed.
+    void RecordUndoGroup(const std::vector<TUndoRecord>& records);
+    // Replays the newest group on the data file, in recorded order, as one all-or-nothing change, and
+    // forgets it. A group that cannot be replayed in full changes nothing and stays in the journal.
     void UndoLastGroup();
 
     // Closes the scratch file and deletes it; the program is ending.

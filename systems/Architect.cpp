@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <map>
 
 namespace {
 
@@ -107,9 +108,21 @@ bool TArchitectTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent*
     return QTreeWidget::edit(index, trigger, event);
 }
 
+bool TArchitectTree::OnBranchIndicator(QTreeWidgetItem* node, const QPoint& pos) const
+{
+    const QRect rect = visualItemRect(node);
+    return pos.x() < rect.left() && pos.x() >= rect.left() - indentation();
+}
+
 void TArchitectTree::mousePressEvent(QMouseEvent* event)
 {
     QTreeWidgetItem* node = itemAt(event->position().toPoint());
+    // The password is asked before a system opens, so that nothing of it shows while the question is up.
+    if (node && event->button() == Qt::LeftButton && OnBranchIndicator(node, event->position().toPoint()) &&
+        !m_owner.MayExpand(node)) {
+        event->accept();
+        return;
+    }
     if (!node) {
         // Empty space: no node, and so the screen without a system.
         clearSelection();
@@ -121,8 +134,30 @@ void TArchitectTree::mousePressEvent(QMouseEvent* event)
     QTreeWidget::mousePressEvent(event);
 }
 
+void TArchitectTree::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* node = itemAt(event->position().toPoint());
+    if (node && !m_owner.MayExpand(node)) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+}
+
 void TArchitectTree::keyPressEvent(QKeyEvent* event)
 {
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Plus:
+    case Qt::Key_Asterisk:
+        if (currentItem() && !m_owner.MayExpand(currentItem())) {
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     if (event->key() == Qt::Key_Delete && !m_owner.Editing()) {
         event->accept();
         return;
@@ -356,19 +391,53 @@ bool TframArchitect::CheckSystemPassword(qint64 system)
 
 bool TframArchitect::MayEdit(QTreeWidgetItem* node)
 {
-    switch (KindOf(node)) {
-    case NodeKind::System:
-        m_editing = CheckSystemPassword(NodeData(node));
-        break;
-    case NodeKind::Account:
-        m_editing = true;
-        break;
-    default:
-        m_editing = false;
-        break;
-    }
+    const NodeKind kind = KindOf(node);
+    // Only systems and accounts have names of their own, and only someone who may open the system
+    // renames either.
+    m_editing = (kind == NodeKind::System || kind == NodeKind::Account) && MayActOn(node);
     return m_editing;
 }
+
+bool TframArchitect::MayActOn(QTreeWidgetItem* node)
+{
+    QTreeWidgetItem* systemNode = SystemNodeOf(node);
+    return systemNode && CheckSystemPassword(NodeData(systemNode));
+}
+
+bool TframArchitect::MayExpand(QTreeWidgetItem* node)
+{
+    if (KindOf(node) != NodeKind::System || node->isExpanded())
+        return true;
+    return CheckSystemPassword(NodeData(node));
+}
+
+namespace {
+
+QString SystemGone()
+{
+    return QStringLiteral("This budget system no longer exists.");
+}
+
+QString AccountGone()
+{
+    return QStringLiteral("This account no longer exists.");
+}
+
+// The checks every change for a node makes in the file first: the tree may show what an Undo took back.
+void RequireSystem(TStoreChange& change, qint64 system)
+{
+    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system), SystemGone());
+}
+
+void RequireAccount(TStoreChange& change, qint64 account)
+{
+    change.Require(QStringLiteral("SELECT count(*) FROM Accounts WHERE ((ROWID = %1) AND (Deleted = 'f') AND "
+                                  "(SystemID IN (SELECT ROWID FROM BudgetSystems)))")
+                       .arg(account),
+                   AccountGone());
+}
+
+} // namespace
 
 void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
 {
@@ -380,24 +449,34 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
     const QString table = system ? QStringLiteral("BudgetSystems") : QStringLiteral("Accounts");
     const qint64 row = NodeData(node);
     const QString name = CleanText(text);
+    const QString old = node->text(0);
+    // One multi-argument arg() each: a name holding "%1" must never be taken for a place marker.
+    const QString rename = QStringLiteral("UPDATE %1 SET Name = %2 WHERE ROWID = %3");
     // A system's name is unique in the file, an account's within its system, deleted accounts included.
-    const QString takenWhere = system ? QString()
-                                      : QStringLiteral(" AND (SystemID = %1)").arg(NodeData(SystemNodeOf(node)));
+    const QString takenWhere =
+        system ? QString() : QStringLiteral(" AND (SystemID = %1)").arg(NodeData(SystemNodeOf(node)));
+    bool renamed = false;
     // An empty name is refused like a taken one: the node keeps its caption.
-    const bool taken = name.trimmed().isEmpty() ||
-                       !m_main
-                            .StoreQueryValue(QStringLiteral("SELECT Name FROM %1 WHERE ((Name = %2)%3)")
-                                                 .arg(table, SqlText(name), takenWhere))
-                            .isEmpty();
-    if (!taken) {
-        const QString rename = QStringLiteral("UPDATE %1 SET Name = %2 WHERE ROWID = %3");
-        const QString old = node->text(0);
-        m_main.StoreExec(rename.arg(table, SqlText(name)).arg(row));
+    const bool stored = name.trimmed().isEmpty() || m_main.StoreChange([&](TStoreChange& change) {
+        if (system)
+            RequireSystem(change, row);
+        else
+            RequireAccount(change, row);
+        const QString taken = change.QueryValue(
+            QStringLiteral("SELECT count(*) FROM %1 WHERE ((Name = %2)%3)").arg(table, SqlText(name), takenWhere));
+        if (taken != QLatin1String("0"))
+            return;
+        change.Exec(rename.arg(table, SqlText(name), QString::number(row)));
+        renamed = true;
+    });
+    if (!stored) {
+        SyncWithStore();
+        return;
+    }
+    if (renamed) {
         node->setText(0, name);
-        m_main.BeginUndoGroup();
-        m_main.RecordUndo(rename.arg(table, SqlText(old)).arg(row),
-                          system ? QStringLiteral("Systems") : QStringLiteral("Accounts"));
-        m_main.EndUndoGroup();
+        m_main.RecordUndoGroup({{rename.arg(table, SqlText(old), QString::number(row)),
+                                 system ? QStringLiteral("Systems") : QStringLiteral("Accounts")}});
     }
     if (system)
         m_main.NotifyUpdateSystems();
@@ -454,47 +533,36 @@ void TframArchitect::mitmNewSystemClick()
     const bool noPassword = dialog.chkNoPass->isChecked();
     const QString password = dialog.edNewPass->text();
 
-    QTreeWidgetItem* node = nullptr;
+    // The system, its "Unbudgeted" item, its hidden "Transfer" party and its base rule come into being
+    // together or not at all: a system without its base rule would divide no credit.
     qint64 system = 0;
-    {
-        TSQLiteDatabase& db = m_main.Data();
-        TCloseOnExit close(m_main.Data());
-        m_main.OpenStore();
-        db.ExecSQL(QStringLiteral("BEGIN"));
-        const int rc = noPassword
-                           ? db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES (%1)").arg(SqlText(name)))
-                           : db.ExecSQL(QStringLiteral("INSERT INTO BudgetSystems (Name, Pass) VALUES (%1, %2)")
-                                            .arg(SqlText(name), SqlText(password)));
-        if (rc != 0) {
-            // Without the system row the rest would belong to nobody.
-            db.ExecSQL(QStringLiteral("COMMIT"));
-            return;
-        }
-        system = db.LastInsertRowID();
-        {
-            const QSignalBlocker block(m_tree);
-            node = AddSystemNode(name, system);
-        }
-        db.ExecSQL(
+    const bool created = m_main.StoreChange([&](TStoreChange& change) {
+        change.Exec(noPassword ? QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES (%1)").arg(SqlText(name))
+                               : QStringLiteral("INSERT INTO BudgetSystems (Name, Pass) VALUES (%1, %2)")
+                                     .arg(SqlText(name), SqlText(password)));
+        system = change.LastInsertRowID();
+        change.Exec(
             QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (%1, \"Unbudgeted\")").arg(system));
-        const qint64 item = db.LastInsertRowID();
-        db.ExecSQL(
+        const qint64 item = change.LastInsertRowID();
+        change.Exec(
             QStringLiteral("INSERT INTO Parties (SystemID, Name, Deleted) VALUES (%1, \"Transfer\", \"t\")").arg(system));
-        db.ExecSQL(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, "
-                                  "IntoBudgetCat, AllAccounts, Priority, AllDeposits) VALUES (%1, \"t\", "
-                                  "\"Net Deposit\", 10000, 0, %2, \"t\", 0, \"t\")")
-                       .arg(system)
-                       .arg(item));
-        {
-            const QSignalBlocker block(m_tree);
-            AddGroupNodes(node);
-        }
-        db.ExecSQL(QStringLiteral("COMMIT"));
-        m_main.BeginUndoGroup();
-        for (const QString& statement : DeleteSystemStatements(system))
-            m_main.RecordUndo(statement, QStringLiteral("Systems"));
-        m_main.EndUndoGroup();
+        change.Exec(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, "
+                                   "IntoBudgetCat, AllAccounts, Priority, AllDeposits) VALUES (%1, \"t\", "
+                                   "\"Net Deposit\", 10000, 0, %2, \"t\", 0, \"t\")")
+                        .arg(QString::number(system), QString::number(item)));
+    });
+    if (!created)
+        return;
+    QTreeWidgetItem* node = nullptr;
+    {
+        const QSignalBlocker block(m_tree);
+        node = AddSystemNode(name, system);
+        AddGroupNodes(node);
     }
+    std::vector<TUndoRecord> undo;
+    for (const QString& statement : DeleteSystemStatements(system))
+        undo.push_back({statement, QStringLiteral("Systems")});
+    m_main.RecordUndoGroup(undo);
     m_main.NotifyUpdateSystems();
     m_main.NotifyUpdateBudgetItems();
     m_main.NotifyUpdateParties();
@@ -506,38 +574,33 @@ void TframArchitect::mitmNewSystemClick()
 void TframArchitect::mitmNewAccountClick()
 {
     QTreeWidgetItem* systemNode = SystemNodeOf(m_tree->currentItem());
-    if (!systemNode)
+    if (!systemNode || !MayActOn(systemNode))
         return;
     const qint64 system = NodeData(systemNode);
     QString name;
     qint64 account = 0;
-    {
-        TSQLiteDatabase& db = m_main.Data();
-        TCloseOnExit close(m_main.Data());
-        m_main.OpenStore();
+    const bool created = m_main.StoreChange([&](TStoreChange& change) {
+        RequireSystem(change, system);
         for (int n = 1;; ++n) {
             const QString candidate = QStringLiteral("New Account %1").arg(n);
-            const QString count = db.QueryValue(
+            const QString count = change.QueryValue(
                 QStringLiteral("SELECT count(Name) FROM Accounts WHERE ((Name = %1) AND (SystemID = %2))")
-                    .arg(SqlText(candidate))
-                    .arg(system));
-            if (count.isEmpty())
-                return;
+                    .arg(SqlText(candidate), QString::number(system)));
             if (count == QLatin1String("0")) {
                 name = candidate;
                 break;
             }
         }
-        if (db.ExecSQL(QStringLiteral("INSERT INTO Accounts (SystemID, Name, Age) VALUES (%1, %2, 3)")
-                           .arg(system)
-                           .arg(SqlText(name))) != 0)
-            return;
-        account = db.LastInsertRowID();
-        m_main.BeginUndoGroup();
-        m_main.RecordUndo(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account),
-                          QStringLiteral("Systems"));
-        m_main.EndUndoGroup();
+        change.Exec(QStringLiteral("INSERT INTO Accounts (SystemID, Name, Age) VALUES (%1, %2, 3)")
+                        .arg(QString::number(system), SqlText(name)));
+        account = change.LastInsertRowID();
+    });
+    if (!created) {
+        SyncWithStore();
+        return;
     }
+    m_main.RecordUndoGroup(
+        {{QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account), QStringLiteral("Systems")}});
     m_main.NotifyUpdateAccounts();
     QTreeWidgetItem* node = nullptr;
     {
@@ -561,14 +624,10 @@ void TframArchitect::StartEditing(QTreeWidgetItem* node)
 QTreeWidgetItem* TframArchitect::SelectedSystemOrAccount()
 {
     QTreeWidgetItem* node = m_tree->currentItem();
-    switch (KindOf(node)) {
-    case NodeKind::System:
-        return CheckSystemPassword(NodeData(node)) ? node : nullptr;
-    case NodeKind::Account:
-        return node;
-    default:
+    const NodeKind kind = KindOf(node);
+    if (kind != NodeKind::System && kind != NodeKind::Account)
         return nullptr;
-    }
+    return MayActOn(node) ? node : nullptr;
 }
 
 void TframArchitect::mitmRenameClick()
@@ -610,47 +669,43 @@ void TframArchitect::DeleteAccountByID(qint64 account)
 
 void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
 {
-    // An account without transactions sums to nothing, which is a zero balance too.
-    const QString sum = m_main.StoreQueryValue(
-        QStringLiteral("SELECT coalesce(sum(Amount), 0) FROM Transactions WHERE AccountID = %1").arg(account));
-    if (TextToInt(sum.isEmpty() ? QStringLiteral("0") : sum) != 0) {
-        platform::ShowMessage(platform::MsgIcon::Warning,
-                              QStringLiteral("The account must have a zero balance before it can be deleted."));
-        return;
-    }
-    {
-        TSQLiteDatabase& db = m_main.Data();
-        TCloseOnExit close(m_main.Data());
-        m_main.OpenStore();
-        m_main.BeginUndoGroup();
+    std::vector<TUndoRecord> undo;
+    const bool deleted = m_main.StoreChange([&](TStoreChange& change) {
+        RequireAccount(change, account);
+        // An account without transactions sums to nothing, which is a zero balance too.
+        const QString sum = change.QueryValue(
+            QStringLiteral("SELECT coalesce(sum(Amount), 0) FROM Transactions WHERE AccountID = %1").arg(account));
+        if (TextToInt(sum) != 0)
+            throw EChangeRefused(QStringLiteral("The account must have a zero balance before it can be deleted."));
         // The rules bound to this account alone go with it; Undo brings them back exactly as they were,
         // NULLs included, so each value is read as the engine's own literal.
-        db.ExecSQL(QStringLiteral("SELECT quote(SystemID), quote(IsPercent), quote(PercentOf), quote(Value), "
-                                  "quote(FromBudgetCat), quote(IntoBudgetCat), quote(AllAccounts), quote(AccountID), "
-                                  "quote(Priority), quote(AllDeposits), quote(PartyID) FROM BudgetRules WHERE "
-                                  "((AllAccounts = \"f\") AND (AccountID = %1))")
-                       .arg(account));
-        QStringList inserts;
+        change.Exec(QStringLiteral("SELECT quote(SystemID), quote(IsPercent), quote(PercentOf), quote(Value), "
+                                   "quote(FromBudgetCat), quote(IntoBudgetCat), quote(AllAccounts), quote(AccountID), "
+                                   "quote(Priority), quote(AllDeposits), quote(PartyID) FROM BudgetRules WHERE "
+                                   "((AllAccounts = \"f\") AND (AccountID = %1))")
+                        .arg(account));
+        TSQLiteDatabase& db = change.Db();
         for (int row = 0; row < db.RowCount(0); ++row) {
             QStringList values;
             for (int column = 0; column < 11; ++column)
                 values.append(db.Cell(column, row));
-            inserts.append(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, "
-                                          "FromBudgetCat, IntoBudgetCat, AllAccounts, AccountID, Priority, "
-                                          "AllDeposits, PartyID) VALUES (%1)")
-                               .arg(values.join(QStringLiteral(", "))));
+            undo.push_back({QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, "
+                                           "FromBudgetCat, IntoBudgetCat, AllAccounts, AccountID, Priority, "
+                                           "AllDeposits, PartyID) VALUES (%1)")
+                                .arg(values.join(QStringLiteral(", "))),
+                            QStringLiteral("Parties")});
         }
-        for (const QString& insert : inserts)
-            m_main.RecordUndo(insert, QStringLiteral("Parties"));
-        db.ExecSQL(QStringLiteral("BEGIN"));
-        db.ExecSQL(
+        change.Exec(
             QStringLiteral("DELETE FROM BudgetRules WHERE ((AllAccounts = \"f\") AND (AccountID = %1))").arg(account));
-        db.ExecSQL(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account));
-        db.ExecSQL(QStringLiteral("COMMIT"));
-        m_main.RecordUndo(QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account),
-                          QStringLiteral("Accounts"));
-        m_main.EndUndoGroup();
+        change.Exec(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account));
+    });
+    if (!deleted) {
+        SyncWithStore();
+        return;
     }
+    undo.push_back(
+        {QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account), QStringLiteral("Accounts")});
+    m_main.RecordUndoGroup(undo);
     RemoveNode(node);
     m_main.NotifyUpdateAccounts();
 }
@@ -659,17 +714,17 @@ void TframArchitect::DeleteSystem(qint64 system, QTreeWidgetItem* node)
 {
     if (!CheckSystemPassword(system))
         return;
-    {
-        TSQLiteDatabase& db = m_main.Data();
-        TCloseOnExit close(m_main.Data());
-        m_main.OpenStore();
-        db.ExecSQL(QStringLiteral("BEGIN"));
+    const bool deleted = m_main.StoreChange([&](TStoreChange& change) {
+        RequireSystem(change, system);
         for (const QString& statement : DeleteSystemStatements(system))
-            db.ExecSQL(statement);
-        db.ExecSQL(QStringLiteral("COMMIT"));
-        // Rows of other groups may point at what is gone; none of the older groups can be trusted now.
-        m_main.ResetUndoJournal();
+            change.Exec(statement);
+    });
+    if (!deleted) {
+        SyncWithStore();
+        return;
     }
+    // Rows of other groups may point at what is gone; none of the older groups can be trusted now.
+    m_main.ResetUndoJournal();
     RemoveNode(node);
     m_main.NotifyUpdateSystems();
 }
@@ -689,10 +744,92 @@ void TframArchitect::RemoveNode(QTreeWidgetItem* node)
         TreeViewChange(m_tree->currentItem());
 }
 
+void TframArchitect::SyncWithStore()
+{
+    std::map<qint64, QString> systems;
+    std::map<qint64, std::vector<std::pair<QString, qint64>>> accounts;
+    {
+        TSQLiteDatabase& db = m_main.Data();
+        TCloseOnExit close(db);
+        m_main.OpenStore();
+        if (db.ExecSQL(QStringLiteral("SELECT ROWID, Name FROM BudgetSystems")) != 0)
+            return; // nothing can be told about the file: the tree stays as it is
+        for (int row = 0; row < db.RowCount(0); ++row)
+            systems[db.Cell(0, row).toLongLong()] = db.Cell(1, row);
+        if (db.ExecSQL(QStringLiteral("SELECT SystemID, Name, ROWID FROM Accounts WHERE Deleted = 'f' ORDER BY Name")) !=
+            0)
+            return;
+        for (int row = 0; row < db.RowCount(0); ++row)
+            accounts[db.Cell(0, row).toLongLong()].emplace_back(db.Cell(1, row), db.Cell(2, row).toLongLong());
+    }
+
+    QTreeWidgetItem* current = m_tree->currentItem();
+    bool currentGone = false;
+    QTreeWidgetItem* fallback = nullptr;
+    const QSignalBlocker block(m_tree);
+    const auto removes = [&current](QTreeWidgetItem* node) {
+        for (QTreeWidgetItem* n = current; n; n = n->parent()) {
+            if (n == node)
+                return true;
+        }
+        return false;
+    };
+    for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* systemNode = m_tree->topLevelItem(i);
+        const auto found = systems.find(NodeData(systemNode));
+        if (found == systems.end()) {
+            if (removes(systemNode)) {
+                currentGone = true;
+                fallback = nullptr;
+            }
+            delete systemNode;
+            continue;
+        }
+        // An undone rename shows the old name again.
+        systemNode->setText(0, found->second);
+        QTreeWidgetItem* group = systemNode->child(3);
+        if (!group)
+            continue;
+        const auto& live = accounts[found->first];
+        std::map<qint64, QString> liveNames;
+        for (const auto& [name, account] : live)
+            liveNames[account] = name;
+        for (int j = group->childCount() - 1; j >= 0; --j) {
+            QTreeWidgetItem* accountNode = group->child(j);
+            const auto name = liveNames.find(NodeData(accountNode));
+            if (name == liveNames.end()) {
+                if (removes(accountNode)) {
+                    currentGone = true;
+                    fallback = group;
+                }
+                delete accountNode;
+                continue;
+            }
+            accountNode->setText(0, name->second);
+            liveNames.erase(name);
+        }
+        // Accounts that came back (an undone deletion) take their place by name.
+        for (const auto& [name, account] : live) {
+            if (!liveNames.count(account))
+                continue;
+            int at = 0;
+            while (at < group->childCount() && group->child(at)->text(0).compare(name) <= 0)
+                ++at;
+            QTreeWidgetItem* node = AddNode(group, name, account, kDocument);
+            group->insertChild(at, group->takeChild(group->indexOfChild(node)));
+        }
+    }
+    if (currentGone) {
+        m_tree->setCurrentItem(fallback);
+        if (!fallback)
+            m_tree->clearSelection();
+    }
+}
+
 void TframArchitect::mitmChangePassClick()
 {
     QTreeWidgetItem* systemNode = SystemNodeOf(m_tree->currentItem());
-    if (!systemNode)
+    if (!systemNode || !MayActOn(systemNode))
         return;
     const qint64 system = NodeData(systemNode);
     const QString stored =
@@ -714,15 +851,22 @@ void TframArchitect::mitmChangePassClick()
         platform::ShowMessage(platform::MsgIcon::Error, QStringLiteral("Invalid password."));
         return;
     }
-    if (dialog.chkNoPass->isChecked()) {
-        m_main.StoreExec(QStringLiteral("UPDATE BudgetSystems SET Pass = NULL WHERE ROWID = %1").arg(system));
-        m_rememberedPassword.clear();
-    } else {
-        const QString password = dialog.edNewPass->text();
-        m_main.StoreExec(
-            QStringLiteral("UPDATE BudgetSystems SET Pass = %1 WHERE ROWID = %2").arg(SqlText(password)).arg(system));
-        m_rememberedPassword = password;
+    const bool noPassword = dialog.chkNoPass->isChecked();
+    const QString password = dialog.edNewPass->text();
+    const bool changed = m_main.StoreChange([&](TStoreChange& change) {
+        RequireSystem(change, system);
+        change.Exec(noPassword ? QStringLiteral("UPDATE BudgetSystems SET Pass = NULL WHERE ROWID = %1").arg(system)
+                               : QStringLiteral("UPDATE BudgetSystems SET Pass = %1 WHERE ROWID = %2")
+                                     .arg(SqlText(password), QString::number(system)));
+    });
+    if (!changed) {
+        SyncWithStore();
+        return;
     }
+    if (noPassword)
+        m_rememberedPassword.clear();
+    else
+        m_rememberedPassword = password;
 }
 
 void TframArchitect::PreparePopup()

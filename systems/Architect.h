@@ -36,11 +36,15 @@ public:
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // True over the little arrow left of the node, which opens and closes it.
+    bool OnBranchIndicator(QTreeWidgetItem* node, const QPoint& pos) const;
+
     TframArchitect& m_owner;
 };
 
@@ -60,6 +64,10 @@ public:
 
     // True when the person may see the system: no password, the remembered one, or the right one typed.
     bool CheckSystemPassword(qint64 system);
+    // Makes the tree agree with the data file after the file changed under it (an Undo): nodes whose row
+    // is gone or deleted go, captions follow the stored names, accounts that came back reappear. A
+    // selection that went moves to the nearest node left (the accounts group, or none).
+    void SyncWithStore();
 
     // The commands of the popup menu, the main menu and the system screen.
     void mitmNewSystemClick();
@@ -92,6 +100,10 @@ private:
     QTreeWidgetItem* AddSystemNode(const QString& caption, qint64 system);
     void AddGroupNodes(QTreeWidgetItem* systemNode);
     bool MayEdit(QTreeWidgetItem* node);
+    // Every command on a node, and every caption edit, passes the password of the node's system first.
+    bool MayActOn(QTreeWidgetItem* node);
+    // A closed system node opens only after its password.
+    bool MayExpand(QTreeWidgetItem* node);
     void CaptionEdited(QTreeWidgetItem* node, const QString& text);
     void DeleteAccount(qint64 account, QTreeWidgetItem* node);
     void DeleteSystem(qint64 system, QTreeWidgetItem* node);

@@ -2,6 +2,7 @@
 
 #include "store/Encodings.h"
 #include "store/Schema.h"
+#include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -92,14 +93,7 @@ TEST_F(DataStoreTest, EmptyFileIsTreatedAsNew)
 
 TEST_F(DataStoreTest, OlderLayoutReachesTheUpgradeHook)
 {
-    {
-        TSQLiteDatabase old;
-        old.SetFileName(DataFile());
-        old.Open();
-        old.ExecSQL(QStringLiteral("CREATE TABLE BudgetSystems (Name UNIQUE, Pass);"
-                                   "CREATE TABLE BudgetTransactions (BudgetCatID, Amount);"
-                                   "CREATE TABLE TransTOBudget (TransID, BudgetTransID)"));
-    }
+    testing_support::CreatePreviousLayoutFile(DataFile());
     int upgrades = 0;
     store.SetUpgradeHook([&](TSQLiteDatabase& db) {
         ++upgrades;

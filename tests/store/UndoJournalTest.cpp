@@ -137,18 +137,27 @@ TEST_F(UndoJournalTest, RecordingOutsideAGroupKeepsNothing)
     EXPECT_EQ(AccountName(), QStringLiteral("Checking"));
 }
 
-TEST_F(UndoJournalTest, FailingStatementIsSkippedAndTheGroupStillGoes)
+TEST_F(UndoJournalTest, AGroupThatCannotBeReplayedInFullChangesNothingAndStays)
 {
     RenameAccount(QStringLiteral("Bills"));
     journal.BeginUndoGroup();
+    journal.RecordUndo(QStringLiteral("UPDATE Accounts SET Name = 'Half' WHERE ROWID = 1"), QStringLiteral("Accounts"));
     journal.RecordUndo(QStringLiteral("UPDATE NoSuchTable SET X = 1"), QStringLiteral("Accounts"));
-    journal.RecordUndo(QStringLiteral("UPDATE Accounts SET Name = 'Fixed' WHERE ROWID = 1"), QStringLiteral("Accounts"));
     journal.EndUndoGroup();
+    notices.clear();
+
+    messages.Expect(QStringLiteral("The change could not be undone: no such table: NoSuchTable"));
     journal.UndoLastGroup();
-    EXPECT_EQ(AccountName(), QStringLiteral("Fixed"));
-    EXPECT_TRUE(journal.UndoEnabled()); // the rename's group is still there
+    // The first statement went back with the failing one, and the person is told.
+    EXPECT_EQ(AccountName(), QStringLiteral("Bills"));
+    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(journal.UndoEnabled());
+    EXPECT_EQ(messages.Pending(), 0);
+
+    // The group is still the newest: it is tried again, not skipped for the older one.
+    messages.Expect(QStringLiteral("The change could not be undone: no such table: NoSuchTable"));
     journal.UndoLastGroup();
-    EXPECT_EQ(AccountName(), QStringLiteral("Checking"));
+    EXPECT_EQ(AccountName(), QStringLiteral("Bills"));
 }
 
 TEST_F(UndoJournalTest, ANewRunStartsEmptyAndTheScratchFileGoesAtExit)

@@ -18,6 +18,21 @@ inline void CreateDataFile(const QString& path, const QString& rows = QString())
         db.ExecSQL(rows);
 }
 
+// A data file of the previous layout: the tables both layouts share, with the budget allocations kept in
+// BudgetTransactions and linked to their transactions through TransTOBudget.
+inline void CreatePreviousLayoutFile(const QString& path, const QString& rows = QString())
+{
+    TSQLiteDatabase db;
+    db.SetFileName(path);
+    db.Open();
+    schema::CreateDataSchema(db);
+    db.ExecSQL(QStringLiteral("DROP TABLE NewBudgetTransactions;"
+                              "CREATE TABLE BudgetTransactions (BudgetCatID NOT NULL, Amount NOT NULL);"
+                              "CREATE TABLE TransTOBudget (TransID NOT NULL, BudgetTransID NOT NULL)"));
+    if (!rows.isEmpty())
+        db.ExecSQL(rows);
+}
+
 // The statements of the smallest useful data file: one system, one account.
 inline QString OneSystemOneAccount()
 {

@@ -248,7 +248,7 @@ TEST_F(ArchitectTest, NewSystemTakesTheFirstFreeNumberAndHoldsItsDefaultRows)
     EXPECT_EQ(notices, (std::vector<PlugInNotice>{PlugInNotice::Systems, PlugInNotice::BudgetItems,
                                                   PlugInNotice::Parties, PlugInNotice::Accounts}));
 
-    // Undo takes every row of it away again; the node stays until the tree is rebuilt.
+    // Undo takes every row of it away again, and its node with it: nothing may be done to it any more.
     Undo();
     for (const char* table : {"BudgetSystems", "BudgetCategories", "Parties", "BudgetRules"})
         EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = %3")
@@ -258,7 +258,9 @@ TEST_F(ArchitectTest, NewSystemTakesTheFirstFreeNumberAndHoldsItsDefaultRows)
             << table;
     EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM BudgetSystems")), QStringLiteral("2"));
     EXPECT_FALSE(main->Action(QStringLiteral("mitmUndo"))->isEnabled());
-    EXPECT_NE(SystemNode(QStringLiteral("New System 2")), nullptr);
+    EXPECT_EQ(SystemNode(QStringLiteral("New System 2")), nullptr);
+    EXPECT_EQ(tree->currentItem(), nullptr);
+    EXPECT_EQ(SystemScreen()->System(), 0);
 }
 
 TEST_F(ArchitectTest, NewSystemWithAPasswordAsksForItAtOnce)
