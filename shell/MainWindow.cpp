@@ -154,39 +154,72 @@ void TfrmMain::RunOnSelectedNode(void (TframArchitect::*command)())
 void TfrmMain::FormShow()
 {
     bool maximised = false;
-    QString unreadable;
+    // A value edited by hand into something unreadable falls back to its default on its own; the others
+    // are read all the same, and the person hears once which ones were lost.
+    QStringList unreadable;
+    platform::TSettingsKey display;
+    const auto readInteger = [&](const QString& name) {
+        try {
+            return display.ReadInteger(name);
+        } catch (const platform::ESettingsError&) {
+            unreadable.append(name);
+            return DisplayDefault(name);
+        }
+    };
+    const auto readBool = [&](const QString& name) {
+        try {
+            return display.ReadBool(name);
+        } catch (const platform::ESettingsError&) {
+            unreadable.append(name);
+            return DisplayDefault(name) != 0;
+        }
+    };
     try {
-        platform::TSettingsKey display;
         if (display.Open(platform::SettingsScope::User, settings_keys::kDisplay, false)) {
-            resize(display.ReadInteger(QStringLiteral("Width")), display.ReadInteger(QStringLiteral("Height")));
-            move(display.ReadInteger(QStringLiteral("Left")), display.ReadInteger(QStringLiteral("Top")));
-            maximised = display.ReadBool(QStringLiteral("Max"));
-            const int tree = display.ReadInteger(QStringLiteral("ArchWidth"));
+            const int w = readInteger(QStringLiteral("Width"));
+            const int h = readInteger(QStringLiteral("Height"));
+            resize(w, h);
+            const int left = readInteger(QStringLiteral("Left"));
+            const int top = readInteger(QStringLiteral("Top"));
+            move(left, top);
+            maximised = readBool(QStringLiteral("Max"));
+            const int tree = readInteger(QStringLiteral("ArchWidth"));
             m_splitter->setSizes({tree, std::max(1, width() - tree)});
-            ShowBudgetTray = display.ReadBool(QStringLiteral("ShowBudgetTray"));
+            ShowBudgetTray = readBool(QStringLiteral("ShowBudgetTray"));
             for (size_t i = 0; i < RememberedWidths.size(); ++i)
-                RememberedWidths[i] = display.ReadInteger(QString::fromLatin1(kRememberedWidths[i]));
+                RememberedWidths[i] = readInteger(QString::fromLatin1(kRememberedWidths[i]));
 
-            // A first start has no ShowTip yet: tips are on until the person turns them off.
+            // A first start has no ShowTip yet: tips are on until the person turns them off. An
+            // unreadable one is taken as a first start too.
             QAction* tips = Action(QStringLiteral("mitmStartupTips"));
-            if (!display.ValueExists(QStringLiteral("ShowTip"))) {
-                tips->setChecked(true);
-                display.WriteBool(QStringLiteral("ShowTip"), true);
+            const QString showTip = QStringLiteral("ShowTip");
+            bool show = true;
+            if (display.ValueExists(showTip)) {
+                try {
+                    show = display.ReadBool(showTip);
+                } catch (const platform::ESettingsError&) {
+                    unreadable.append(showTip);
+                    display.WriteBool(showTip, true);
+                }
             } else {
-                tips->setChecked(display.ReadBool(QStringLiteral("ShowTip")));
+                display.WriteBool(showTip, true);
             }
+            tips->setChecked(show);
         }
     } catch (const platform::ESettingsError& e) {
-        // A setting edited by hand into something unreadable costs the rest of the layout, never the
-        // window: without it the program would run unseen and hold the single-instance lock.
-        unreadable = e.Message();
+        // The key itself could not be read or written: the window opens all the same, or the program
+        // would run unseen and hold the single-instance lock.
+        unreadable.append(e.Message());
     }
     if (maximised)
         showMaximized();
     else
         showNormal();
     if (!unreadable.isEmpty())
-        platform::ShowMessage(platform::MsgIcon::Error, unreadable, platform::MsgButtons::Ok, this);
+        platform::ShowMessage(platform::MsgIcon::Error,
+                              QStringLiteral("These settings could not be read, and their defaults are used: %1")
+                                  .arg(unreadable.join(QStringLiteral(", "))),
+                              platform::MsgButtons::Ok, this);
 
     m_architect->BuildSystemTree();
     ShowDefaultScreen();

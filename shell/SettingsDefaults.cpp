@@ -90,6 +90,15 @@ bool WriteMissing(const QString& key, const Default (&defaults)[N])
 
 } // namespace
 
+int DisplayDefault(const QString& name)
+{
+    for (const Default& d : kDisplayDefaults) {
+        if (name == QLatin1String(d.name))
+            return d.value;
+    }
+    return 0;
+}
+
 bool WriteMissingDefaults()
 {
     try {

@@ -13,6 +13,9 @@ inline const QString kSearch = QStringLiteral("\\Software\\Hollowmere\\Cofferly\
 // needed; values already there are left alone. False when a key cannot be opened or created.
 bool WriteMissingDefaults();
 
+// The default of a Display value that is an integer or a boolean (booleans as 0 or 1); 0 for any other.
+int DisplayDefault(const QString& name);
+
 // The remembered column widths, in the order the screens use them.
 inline constexpr const char* kRememberedWidths[12] = {
     "PassedColWidth",        "IDColWidth",            "DateColWidth",          "AmountColWidth",

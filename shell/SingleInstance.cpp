@@ -6,13 +6,29 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 
 namespace {
 const char kActivate[] = "activate\n";
 const char kAnswer[] = "ok\n";
 } // namespace
 
-TSingleInstance::TSingleInstance(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
+TSingleInstance::TSingleInstance(const QString& name, const QString& folder, QObject* parent)
+    : QObject(parent), m_name(name), m_folder(folder.isEmpty() ? DefaultFolder() : folder)
+{
+#ifdef Q_OS_UNIX
+    // A full path keeps the socket beside the lock, in the user's folder, instead of the shared one.
+    m_name = QDir(m_folder).filePath(name);
+#endif
+}
+
+QString TSingleInstance::DefaultFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder;
+}
 
 TSingleInstance::~TSingleInstance()
 {
@@ -25,13 +41,26 @@ QString TSingleInstance::NameForExecutable()
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper();
 }
 
-bool TSingleInstance::Acquire()
+TSingleInstance::Lock TSingleInstance::Acquire()
 {
-    // System-wide: the lock lies in the shared temporary folder, not in a user's own folder.
-    m_lock = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(m_name + QStringLiteral(".lock")));
+    QDir().mkpath(m_folder);
+    const QString path = QDir(m_folder).filePath(QFileInfo(m_name).fileName() + QStringLiteral(".lock"));
+    m_lock = std::make_unique<QLockFile>(path);
     // A lock left by a crashed instance is taken over at once rather than after the default delay.
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return Lock::Acquired;
+    switch (m_lock->error()) {
+    case QLockFile::LockFailedError:
+        return Lock::HeldByAnother;
+    case QLockFile::PermissionError:
+        m_error = QStringLiteral("The lock file\r\n%1\r\ncannot be created: permission denied.")
+                      .arg(QDir::toNativeSeparators(path));
+        return Lock::Failed;
+    default:
+        m_error = QStringLiteral("The lock file\r\n%1\r\ncannot be created.").arg(QDir::toNativeSeparators(path));
+        return Lock::Failed;
+    }
 }
 
 bool TSingleInstance::ActivateRunning(int timeoutMs)

@@ -24,10 +24,26 @@ bool PrepareStart()
     return true;
 }
 
+void BringForward(QWidget& window)
+{
+    // Only a minimised window is restored, to the state it had before: a maximised one stays maximised.
+    if (window.isMinimized())
+        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.raise();
+    window.activateWindow();
+}
+
 int RunCofferly(TCofferlyApplication& app)
 {
     TSingleInstance instance(TSingleInstance::NameForExecutable());
-    const bool anotherIsRunning = !instance.Acquire();
+    const TSingleInstance::Lock lock = instance.Acquire();
+    if (lock == TSingleInstance::Lock::Failed) {
+        // Without the lock two instances could share one journal; starting silently would look like a crash.
+        platform::ShowMessage(platform::MsgIcon::Error,
+                              QStringLiteral("Cofferly cannot start.\r\n%1").arg(instance.ErrorText()));
+        return 1;
+    }
+    const bool anotherIsRunning = lock == TSingleInstance::Lock::HeldByAnother;
     if (!PrepareStart())
         return 1;
     if (anotherIsRunning) {
@@ -36,12 +52,7 @@ int RunCofferly(TCofferlyApplication& app)
     }
 
     TfrmMain main;
-    instance.Listen([&main] {
-        if (main.isMinimized())
-            main.showNormal();
-        main.raise();
-        main.activateWindow();
-    });
+    instance.Listen([&main] { BringForward(main); });
     try {
         main.FormShow();
     } catch (...) {

@@ -1,6 +1,10 @@
 #pragma once
 
 class TCofferlyApplication;
+class QWidget;
+
+// What a second launch asks of the running instance's window: come forward, as it was.
+void BringForward(QWidget& window);
 
 // The checks before the main window exists: the data file made writable again when something marked it
 // read-only, and every missing setting written with its default. False, after telling the person, when

@@ -130,20 +130,31 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheNormalGeometry)
     EXPECT_EQ(ReadDisplay(QStringLiteral("Left")), 5);
 }
 
-TEST_F(MainWindowTest, AnUnreadableSettingIsReportedAndTheWindowStillOpens)
+TEST_F(MainWindowTest, EachUnreadableSettingFallsBackAloneAndIsNamedOnce)
 {
     {
         TSettingsKey key;
         ASSERT_TRUE(key.Open(SettingsScope::User, settings_keys::kDisplay, true));
         key.WriteString(QStringLiteral("Width"), QStringLiteral("wide"));
+        key.WriteString(QStringLiteral("Max"), QStringLiteral("maybe"));
     }
+    WriteDisplay(QStringLiteral("Height"), 420);
+    WriteDisplay(QStringLiteral("NotesColWidth"), 333);
     ScriptedMessages messages;
-    messages.Expect(QStringLiteral("The setting 'Width' could not be read."));
+    messages.Expect(QStringLiteral("These settings could not be read, and their defaults are used: Width, Max"));
     TfrmMain main;
     main.FormShow();
     EXPECT_TRUE(main.isVisible());
+    // The values after the broken ones are still read, and the first start's ShowTip is still written.
+    EXPECT_TRUE(main.isMaximized()); // Max falls back to its default, true
+    EXPECT_EQ(main.RememberedWidths[11], 333);
+    EXPECT_EQ(main.RememberedWidths[0], 50);
+    EXPECT_EQ(ReadDisplay(QStringLiteral("ShowTip")), 1);
     EXPECT_EQ(main.Architect()->TreeView()->topLevelItemCount(), 1);
     EXPECT_NE(main.CurrentScreen(), nullptr);
+    main.showNormal();
+    EXPECT_EQ(main.height(), 420);
+    EXPECT_EQ(main.width(), 640);
 }
 
 TEST_F(MainWindowTest, ScratchFileIsFreshWhileRunningAndGoneAfterClose)

@@ -2,6 +2,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/SettingsDefaults.h"
+#include "shell/SingleInstance.h"
 #include "tests/shell/ShellFixture.h"
 
 #include <QAction>
@@ -11,6 +12,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
+#include <QDir>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -95,6 +98,40 @@ TEST_F(StartupTest, VeryFirstStartOpensMaximisedAndOffersTheWizard)
     EXPECT_TRUE(QFile::exists(dir.File(QStringLiteral("Cofferly.db"))));
 }
 
+TEST(BringForward, RestoresOnlyAMinimisedWindowAndKeepsItMaximised)
+{
+    QWidget window;
+    window.showMaximized();
+    window.setWindowState(window.windowState() | Qt::WindowMinimized);
+    ASSERT_TRUE(window.isMinimized());
+    BringForward(window);
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isMaximized());
+
+    // A window that is already shown keeps its state: a second launch must not un-maximise it.
+    BringForward(window);
+    EXPECT_TRUE(window.isMaximized());
+}
+
+TEST(SingleInstanceLock, IsPerUserFolderAndTellsAFailureFromARunningInstance)
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    TSingleInstance running(QStringLiteral("COFFERLYLOCKCHECK"), first.path());
+    ASSERT_EQ(running.Acquire(), TSingleInstance::Lock::Acquired);
+    TSingleInstance again(QStringLiteral("COFFERLYLOCKCHECK"), first.path());
+    EXPECT_EQ(again.Acquire(), TSingleInstance::Lock::HeldByAnother);
+    // Another user's folder: their own instance starts.
+    TSingleInstance otherUser(QStringLiteral("COFFERLYLOCKCHECK"), second.path());
+    EXPECT_EQ(otherUser.Acquire(), TSingleInstance::Lock::Acquired);
+
+    // A file where the folder should be: no lock can be made, and that is not "already running".
+    testing_support::WriteAll(second.filePath(QStringLiteral("blocked")), "not a folder");
+    TSingleInstance blocked(QStringLiteral("COFFERLYLOCKCHECK"), second.filePath(QStringLiteral("blocked")));
+    EXPECT_EQ(blocked.Acquire(), TSingleInstance::Lock::Failed);
+    EXPECT_TRUE(blocked.ErrorText().contains(QStringLiteral("cannot be created"))) << blocked.ErrorText().toStdString();
+}
+
 // Starts a copy of the real program in the test's program directory, under a name of its own so that its
 // instance lock never meets a Cofferly that someone is running.
 class SecondInstanceTest : public ShellFixture
@@ -105,24 +142,32 @@ protected:
         exe = dir.File(QStringLiteral("CofferlyInstanceCheck"));
         ASSERT_TRUE(QFile::copy(QStringLiteral(COFFERLY_EXE), exe));
         CreateDataFile();
+        first.setProcessEnvironment(EnvFor(userA.path()));
+        second.setProcessEnvironment(EnvFor(userA.path()));
+    }
+    // The environment of one user's desktop: their own settings and runtime folders.
+    QProcessEnvironment EnvFor(const QString& runtime) const
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsDir.filePath(QStringLiteral("config")));
-        first.setProcessEnvironment(env);
-        second.setProcessEnvironment(env);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        return env;
     }
     void TearDown() override
     {
-        first.kill();
-        first.waitForFinished(5000);
+        for (QProcess* process : {&first, &second}) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
     }
-    bool WaitUntilListening()
+    bool WaitUntilListening(const QString& runtime)
     {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 15000) {
             QLocalSocket probe;
-            probe.connectToServer(QStringLiteral("COFFERLYINSTANCECHECK"));
+            probe.connectToServer(QDir(runtime).filePath(QStringLiteral("COFFERLYINSTANCECHECK")));
             if (probe.waitForConnected(200))
                 return true;
             QThread::msleep(100);
@@ -130,6 +175,8 @@ protected:
         return false;
     }
     QString exe;
+    QTemporaryDir userA;
+    QTemporaryDir userB;
     QProcess first;
     QProcess second;
 };
@@ -138,7 +185,7 @@ TEST_F(SecondInstanceTest, EndsQuicklyAndLeavesTheFilesAlone)
 {
     first.start(exe, {});
     ASSERT_TRUE(first.waitForStarted(5000));
-    ASSERT_TRUE(WaitUntilListening()) << first.readAllStandardError().toStdString();
+    ASSERT_TRUE(WaitUntilListening(userA.path())) << first.readAllStandardError().toStdString();
     const QString data = dir.File(QStringLiteral("Cofferly.db"));
     const QString scratch = dir.File(QStringLiteral("scratch.db"));
     ASSERT_TRUE(QFile::exists(scratch));
@@ -157,6 +204,28 @@ TEST_F(SecondInstanceTest, EndsQuicklyAndLeavesTheFilesAlone)
     EXPECT_EQ(testing_support::ReadAll(scratch), scratchBefore);
     EXPECT_EQ(QFileInfo(scratch).lastModified(), scratchTime);
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+TEST_F(SecondInstanceTest, AnotherUserStartsWhileTheFirstRunsAndAfterItWasKilled)
+{
+    first.start(exe, {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    ASSERT_TRUE(WaitUntilListening(userA.path())) << first.readAllStandardError().toStdString();
+    second.setProcessEnvironment(EnvFor(userB.path()));
+    second.start(exe, {});
+    ASSERT_TRUE(WaitUntilListening(userB.path())) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // Killed: the lock file stays behind, and neither the other user nor the same one is shut out by it.
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(5000));
+    second.kill();
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_TRUE(QFile::exists(userA.filePath(QStringLiteral("COFFERLYINSTANCECHECK.lock"))));
+    second.start(exe, {});
+    EXPECT_TRUE(WaitUntilListening(userB.path())) << second.readAllStandardError().toStdString();
+    first.start(exe, {});
+    EXPECT_TRUE(WaitUntilListening(userA.path())) << first.readAllStandardError().toStdString();
 }
 
 } // namespace
