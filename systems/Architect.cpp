@@ -794,8 +794,11 @@ void TframArchitect::SyncWithStore()
         std::map<qint64, QString> liveNames;
         for (const auto& [name, account] : live)
             liveNames[account] = name;
-        for (int j = group->childCount() - 1; j >= 0; --j) {
-            QTreeWidgetItem* accountNode = group->child(j);
+        // Every account node is taken out; the live ones go back in the order of their stored names,
+        // with those names, and accounts that came back (an undone deletion) reappear among them.
+        std::map<qint64, QTreeWidgetItem*> kept;
+        while (group->childCount() > 0) {
+            QTreeWidgetItem* accountNode = group->takeChild(0);
             const auto name = liveNames.find(NodeData(accountNode));
             if (name == liveNames.end()) {
                 if (removes(accountNode)) {
@@ -806,24 +809,20 @@ void TframArchitect::SyncWithStore()
                 continue;
             }
             accountNode->setText(0, name->second);
-            liveNames.erase(name);
+            kept[name->first] = accountNode;
         }
-        // Accounts that came back (an undone deletion) take their place by name.
         for (const auto& [name, account] : live) {
-            if (!liveNames.count(account))
-                continue;
-            int at = 0;
-            while (at < group->childCount() && group->child(at)->text(0).compare(name) <= 0)
-                ++at;
-            QTreeWidgetItem* node = AddNode(group, name, account, kDocument);
-            group->insertChild(at, group->takeChild(group->indexOfChild(node)));
+            const auto node = kept.find(account);
+            if (node != kept.end())
+                group->addChild(node->second);
+            else
+                AddNode(group, name, account, kDocument);
         }
     }
-    if (currentGone) {
-        m_tree->setCurrentItem(fallback);
-        if (!fallback)
-            m_tree->clearSelection();
-    }
+    // Taking nodes out to order them loses the tree's own idea of the current node; it is put back.
+    m_tree->setCurrentItem(currentGone ? fallback : current);
+    if (!m_tree->currentItem())
+        m_tree->clearSelection();
 }
 
 void TframArchitect::mitmChangePassClick()

@@ -727,4 +727,231 @@ TEST_F(ArchitectTest, ClosingWhileACaptionIsEditedStoresItAndLeavesNoScratchFile
     EXPECT_FALSE(QFile::exists(dir.File(QStringLiteral("scratch.db"))));
 }
 
+// Rows that name a system, account, budget item or party that does not exist.
+QString OrphanRows(TfrmMain& main)
+{
+    return main.StoreQueryValue(QStringLiteral(
+        "SELECT (SELECT count(*) FROM Accounts WHERE SystemID NOT IN (SELECT ROWID FROM BudgetSystems)) + "
+        "(SELECT count(*) FROM BudgetCategories WHERE SystemID NOT IN (SELECT ROWID FROM BudgetSystems)) + "
+        "(SELECT count(*) FROM Parties WHERE SystemID NOT IN (SELECT ROWID FROM BudgetSystems)) + "
+        "(SELECT count(*) FROM BudgetRules WHERE SystemID NOT IN (SELECT ROWID FROM BudgetSystems)) + "
+        "(SELECT count(*) FROM Transactions WHERE AccountID NOT IN (SELECT ROWID FROM Accounts)) + "
+        "(SELECT count(*) FROM Transactions WHERE SecondPartyID <> 0 AND "
+        "SecondPartyID NOT IN (SELECT ROWID FROM Parties)) + "
+        "(SELECT count(*) FROM NewBudgetTransactions WHERE BudgetCatID NOT IN (SELECT ROWID FROM BudgetCategories))"));
+}
+
+TEST_F(ArchitectTest, UndoTakesAwayTheNodesOfRowsItRemovedAndNoCommandWritesForThem)
+{
+    AddSystem(QStringLiteral("Home"));
+    ScriptedMessages messages;
+    main->FormShow();
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Settings([](TfrmPass& pass) { pass.chkNoPass->setChecked(true); });
+        main->Action(QStringLiteral("mitmNewBudgetsystem"))->trigger();
+    }
+    QTreeWidgetItem* created = SystemNode(QStringLiteral("New System 1"));
+    ASSERT_EQ(tree->currentItem(), created);
+    main->Action(QStringLiteral("mitmNewAccount"))->trigger();
+    main->Architect()->FinishEditing();
+    ASSERT_NE(AccountNode(QStringLiteral("New System 1"), QStringLiteral("New Account 1")), nullptr);
+
+    // Undoing the account takes its node away and leaves the accounts group selected.
+    Undo();
+    EXPECT_EQ(AccountNode(QStringLiteral("New System 1"), QStringLiteral("New Account 1")), nullptr);
+    EXPECT_EQ(tree->currentItem(), SystemNode(QStringLiteral("New System 1"))->child(3));
+
+    // Undoing the system takes its node away; the commands then have nothing to act on.
+    Undo();
+    EXPECT_EQ(SystemNode(QStringLiteral("New System 1")), nullptr);
+    EXPECT_EQ(tree->currentItem(), nullptr);
+    for (const char* command : {"mitmNewAccount", "mitmDelete", "mitmRename", "mitmChangepassword"})
+        main->Action(QString::fromLatin1(command))->trigger();
+    EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Accounts")), QStringLiteral("0"));
+    EXPECT_EQ(OrphanRows(*main), QStringLiteral("0"));
+
+    // The next system takes the freed ROWID and holds nothing of the old one.
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Settings([](TfrmPass& pass) { pass.chkNoPass->setChecked(true); });
+        main->Action(QStringLiteral("mitmNewBudgetsystem"))->trigger();
+    }
+    main->Architect()->BuildSystemTree();
+    EXPECT_EQ(SystemNode(QStringLiteral("New System 1"))->child(3)->childCount(), 0);
+}
+
+TEST_F(ArchitectTest, UndoBringsBackCaptionsAndAccountsInTheTree)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    AddAccount(home, QStringLiteral("Cash"));
+    AddAccount(home, QStringLiteral("Savings"));
+    ScriptedMessages messages;
+    main->FormShow();
+    ASSERT_TRUE(Rename(AccountNode(QStringLiteral("Home"), QStringLiteral("Cash")), QStringLiteral("Wallet")));
+    messages.Expect(QStringLiteral("Are you sure you want to permanently delete \"Savings\"?"), MsgAnswer::Yes);
+    tree->setCurrentItem(AccountNode(QStringLiteral("Home"), QStringLiteral("Savings")));
+    main->Architect()->mitmDeleteClick();
+    ASSERT_EQ(AccountNode(QStringLiteral("Home"), QStringLiteral("Savings")), nullptr);
+
+    Undo();
+    EXPECT_EQ(Captions(SystemNode(QStringLiteral("Home"))->child(3)),
+              (QStringList{QStringLiteral("Savings"), QStringLiteral("Wallet")}));
+    Undo();
+    EXPECT_EQ(Captions(SystemNode(QStringLiteral("Home"))->child(3)),
+              (QStringList{QStringLiteral("Cash"), QStringLiteral("Savings")}));
+}
+
+// A tree that shows what the file no longer holds (another program, an old view): the commands check the
+// file, refuse, and write nothing.
+TEST_F(ArchitectTest, CommandsOnRowsThatAreGoneRefuseWithoutWriting)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    const qint64 work = AddSystem(QStringLiteral("Work"));
+    const qint64 cash = AddAccount(home, QStringLiteral("Cash"));
+    AddAccount(home, QStringLiteral("Spare"));
+    ScriptedMessages messages;
+    main->FormShow();
+    tree->setCurrentItem(AccountNode(QStringLiteral("Home"), QStringLiteral("Spare")));
+    ASSERT_TRUE(Rename(tree->currentItem(), QStringLiteral("Spare 2"))); // one undo group to keep
+    const auto behindTheTreesBack = [&](const QString& sql) {
+        main->StoreExec(sql);
+        return testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db")));
+    };
+
+    QByteArray before = behindTheTreesBack(QStringLiteral("DELETE FROM BudgetSystems WHERE ROWID = %1").arg(work));
+    messages.Expect(QStringLiteral("This budget system no longer exists."));
+    tree->setCurrentItem(SystemNode(QStringLiteral("Work")));
+    main->Architect()->mitmNewAccountClick();
+    EXPECT_EQ(testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db"))), before);
+    EXPECT_EQ(SystemNode(QStringLiteral("Work")), nullptr); // the refusal also mends the tree
+
+    before = behindTheTreesBack(QStringLiteral("UPDATE Accounts SET Deleted = 't' WHERE ROWID = %1").arg(cash));
+    messages.Expect(QStringLiteral("Are you sure you want to permanently delete \"Cash\"?"), MsgAnswer::Yes)
+        .Expect(QStringLiteral("This account no longer exists."));
+    tree->setCurrentItem(AccountNode(QStringLiteral("Home"), QStringLiteral("Cash")));
+    main->Architect()->mitmDeleteClick();
+    EXPECT_EQ(testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db"))), before);
+    EXPECT_EQ(AccountNode(QStringLiteral("Home"), QStringLiteral("Cash")), nullptr);
+
+    EXPECT_TRUE(main->Action(QStringLiteral("mitmUndo"))->isEnabled()); // no reset for nothing
+    EXPECT_EQ(messages.Pending(), 0);
+}
+
+TEST_F(ArchitectTest, ARefusedOrCancelledPasswordChangesNothing)
+{
+    const qint64 locked = AddSystem(QStringLiteral("Locked"), QStringLiteral("secret"));
+    AddAccount(locked, QStringLiteral("Cash"));
+    ScriptedMessages messages;
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Then([](QDialog&) { return int(QDialog::Rejected); });
+        main->FormShow(); // selects Locked: cancelled
+    }
+    ASSERT_EQ(tree->currentItem(), SystemNode(QStringLiteral("Locked")));
+    const QByteArray before = testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db")));
+    for (const char* command : {"mitmNewAccount", "mitmDelete", "mitmRename", "mitmChangepassword"}) {
+        for (const bool cancel : {true, false}) {
+            ScriptedDialogs dialogs;
+            if (cancel) {
+                dialogs.Then([](QDialog&) { return int(QDialog::Rejected); });
+            } else {
+                dialogs.Password(QStringLiteral("wrong"));
+                messages.Expect(QStringLiteral("Invalid password."));
+            }
+            main->Action(QString::fromLatin1(command))->trigger();
+            EXPECT_EQ(dialogs.Pending(), 0) << command;
+            EXPECT_FALSE(main->Architect()->Editing()) << command;
+        }
+    }
+    EXPECT_EQ(testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db"))), before);
+    EXPECT_FALSE(SystemNode(QStringLiteral("Locked"))->isExpanded());
+}
+
+TEST_F(ArchitectTest, APasswordIsAskedBeforeTheSystemOpens)
+{
+    AddSystem(QStringLiteral("A"));
+    const qint64 locked = AddSystem(QStringLiteral("Locked"), QStringLiteral("secret"));
+    AddAccount(locked, QStringLiteral("Cash"));
+    ScriptedMessages messages;
+    main->FormShow(); // selects A
+    tree->show();
+    QTreeWidgetItem* node = SystemNode(QStringLiteral("Locked"));
+    const QRect rect = tree->visualItemRect(node);
+    const QPoint branch(rect.left() - tree->indentation() / 2, rect.center().y());
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"branch click", [&] { QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, branch); }},
+        {"right key", [&] { QTest::keyClick(tree, Qt::Key_Right); }},
+        {"plus key", [&] { QTest::keyClick(tree, Qt::Key_Plus); }},
+        {"asterisk key", [&] { QTest::keyClick(tree, Qt::Key_Asterisk); }},
+    };
+    for (const auto& [way, act] : ways) {
+        {
+            // The keys act on the current node; put it there without the selection's own question.
+            const QSignalBlocker block(tree);
+            tree->setCurrentItem(node);
+        }
+        bool closedWhileAsked = false;
+        ScriptedDialogs dialogs;
+        dialogs.Then([&](QDialog&) {
+            closedWhileAsked = !node->isExpanded();
+            return int(QDialog::Rejected);
+        });
+        act();
+        EXPECT_EQ(dialogs.Pending(), 0) << way;
+        EXPECT_TRUE(closedWhileAsked) << way;
+        EXPECT_FALSE(node->isExpanded()) << way;
+    }
+}
+
+TEST_F(ArchitectTest, AFailingStatementLeavesNoPartOfTheChange)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    AddAccount(home, QStringLiteral("Cash"));
+    main->StoreExec(QStringLiteral(
+        "CREATE TRIGGER NoParties BEFORE INSERT ON Parties BEGIN SELECT RAISE(ABORT, 'no new party'); END;"
+        "CREATE TRIGGER KeepRules BEFORE DELETE ON BudgetRules BEGIN SELECT RAISE(ABORT, 'rules stay'); END"));
+    ScriptedMessages messages;
+    main->FormShow();
+    const QByteArray before = testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db")));
+
+    // The new system's third insert fails: neither the system nor its item stays, and no node or undo.
+    messages.Expect(QStringLiteral("The change could not be saved: no new party"));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Settings([](TfrmPass& pass) { pass.chkNoPass->setChecked(true); });
+        main->Action(QStringLiteral("mitmNewBudgetsystem"))->trigger();
+    }
+    EXPECT_EQ(SystemNode(QStringLiteral("New System 1")), nullptr);
+    EXPECT_FALSE(main->Action(QStringLiteral("mitmUndo"))->isEnabled());
+
+    // Deleting the system fails at its rules: every row is still there, the node too.
+    messages.Expect(QStringLiteral("Are you sure you want to permanently delete \"Home\"?"), MsgAnswer::Yes)
+        .Expect(QStringLiteral("The change could not be saved: rules stay"));
+    main->StoreExec(QStringLiteral("INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority) "
+                                   "VALUES (%1, 0, 1, 0)")
+                        .arg(home));
+    const QByteArray withRule = testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db")));
+    tree->setCurrentItem(SystemNode(QStringLiteral("Home")));
+    main->Architect()->mitmDeleteClick();
+    EXPECT_NE(SystemNode(QStringLiteral("Home")), nullptr);
+    EXPECT_EQ(testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db"))), withRule);
+    EXPECT_NE(before, withRule);
+    EXPECT_EQ(messages.Pending(), 0);
+}
+
+TEST_F(ArchitectTest, AnOldNameWithPlaceMarkersIsRestoredExactly)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    // Made by another program: the name was never cleaned.
+    const qint64 account = AddAccount(home, QStringLiteral("50%2 off %1"));
+    ScriptedMessages messages;
+    main->FormShow();
+    ASSERT_TRUE(Rename(AccountNode(QStringLiteral("Home"), QStringLiteral("50%2 off %1")), QStringLiteral("Sale")));
+    Undo();
+    EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM Accounts WHERE ROWID = %1").arg(account)),
+              QStringLiteral("50%2 off %1"));
+    EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Accounts")), QStringLiteral("1"));
+}
+
 } // namespace
