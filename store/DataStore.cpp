@@ -105,6 +105,12 @@ void TDataStore::OpenStore()
         return;
     const QString path = DataFilePath();
     const QString folder = QFileInfo(path).absolutePath();
+    // A file refused here must not leave the rows of its own inspection behind for the caller's query,
+    // which then runs nothing and would read them as its answer.
+    const auto noStaleRows = qScopeGuard([&db] {
+        if (!db.IsOpen())
+            db.ClearResults();
+    });
     try {
         const FileState state = Inspect(path);
         // A file we cannot read is never opened read-write: the engine must not get the chance to

@@ -6,8 +6,12 @@
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,12 +178,165 @@ QByteArray DamagedSqlite3File()
     return bytes;
 }
 
+// A valid database of some other program: it even has tables of our names, but not all of them.
+QByteArray ForeignSqlite3File()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.db"));
+    {
+        TSQLiteDatabase db;
+        db.SetFileName(path);
+        db.Open();
+        db.ExecSQL(QStringLiteral("CREATE TABLE BudgetSystems (Name); CREATE TABLE Accounts (Name);"
+                                  "CREATE TABLE Recipes (Title); INSERT INTO Recipes VALUES ('Soup')"));
+    }
+    return ReadAll(path);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, UnusableFileTest,
     ::testing::Values(UnusableCase{"Sqlite2", Sqlite2File(), "SQLite 2"},
                       UnusableCase{"Text", QByteArray("These are my notes, not a database.\n"), "damaged"},
-                      UnusableCase{"DamagedHeader", DamagedSqlite3File(), "damaged"}),
+                      UnusableCase{"DamagedHeader", DamagedSqlite3File(), "damaged"},
+                      UnusableCase{"OtherProgramsDatabase", ForeignSqlite3File(), "not a Cofferly data file"}),
     [](const ::testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DataStoreTest, ThePreviousLayoutWithoutAnUpgradeIsRefusedAndKept)
+{
+    testing_support::CreatePreviousLayoutFile(DataFile(), QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+    const QByteArray before = ReadAll(DataFile());
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("earlier version of Cofferly"))
+        .Expect(QStringLiteral("The change could not be saved: the data file could not be opened."));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")), QString());
+    EXPECT_FALSE(store.Change([](TStoreChange& change) { change.Exec(QStringLiteral("DELETE FROM BudgetSystems")); }));
+    EXPECT_EQ(ReadAll(DataFile()), before);
+}
+
+// Runs the check as a user who is not the super-user, for whom permission bits mean nothing; the user
+// "nobody" is given the folder first. Returns the check's verdict.
+bool AsOrdinaryUser(const QString& folder, const std::function<bool()>& check)
+{
+    if (geteuid() != 0)
+        return check();
+    const uid_t nobody = 65534;
+    for (const QString& path : QDir(folder).entryList(QDir::Files))
+        EXPECT_EQ(chown(QFile::encodeName(QDir(folder).filePath(path)).constData(), nobody, nobody), 0);
+    EXPECT_EQ(chown(QFile::encodeName(folder).constData(), nobody, nobody), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool ok = setgid(nobody) == 0 && setuid(nobody) == 0 && check();
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(DataStoreTest, AFolderThatCannotTakeAChangeIsToldAndChangesFailVisibly)
+{
+    testing_support::CreateDataFile(DataFile(), testing_support::OneSystemOneAccount());
+    ASSERT_TRUE(QFile::setPermissions(DataFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(dir.Path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    const QByteArray before = ReadAll(DataFile());
+    const bool ok = AsOrdinaryUser(dir.Path(), [this] {
+        TDataStore ordinary;
+        ScriptedMessages messages;
+        messages.ExpectContaining(QStringLiteral("lies in a folder that you may not write to"))
+            .ExpectContaining(QStringLiteral("The change could not be saved: "));
+        const bool reads = ordinary.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")) ==
+                           QLatin1String("Home");
+        const bool refused = !ordinary.Change([](TStoreChange& change) {
+            change.Exec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Work')"));
+        });
+        const bool told = messages.Pending() == 0 && messages.Shown().size() == 2;
+        if (!reads || !refused || !told)
+            fprintf(stderr, "reads %d refused %d told %d\n", reads, refused, told);
+        return reads && refused && told;
+    });
+    QFile::setPermissions(dir.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(ReadAll(DataFile()), before);
+}
+
+TEST_F(DataStoreTest, AChangeTakesEffectWholeOrNotAtAll)
+{
+    testing_support::CreateDataFile(DataFile(), testing_support::OneSystemOneAccount());
+    // The second of three inserts is refused by the file itself.
+    store.StoreExec(QStringLiteral("CREATE TRIGGER OnlyOne BEFORE INSERT ON Parties WHEN "
+                                   "(SELECT count(*) FROM Parties) >= 1 BEGIN SELECT RAISE(ABORT, 'full up'); END"));
+    const auto threeParties = [](TStoreChange& change) {
+        for (const char* name : {"Grocer", "Baker", "Butcher"})
+            change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, %1)").arg(SqlText(QLatin1String(name))));
+    };
+    const QByteArray before = ReadAll(DataFile());
+    ScriptedMessages messages;
+    messages.Expect(QStringLiteral("The change could not be saved: full up"));
+    EXPECT_FALSE(store.Change(threeParties));
+    EXPECT_FALSE(store.Data().IsOpen());
+    EXPECT_EQ(ReadAll(DataFile()), before);
+
+    // A refusal is shown as it stands; an error of the program's own goes on up, and both leave nothing.
+    messages.Expect(QStringLiteral("That system is gone."));
+    EXPECT_FALSE(store.Change([](TStoreChange& change) {
+        change.Exec(QStringLiteral("DELETE FROM Accounts"));
+        change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = 7"),
+                       QStringLiteral("That system is gone."));
+    }));
+    EXPECT_THROW(store.Change([](TStoreChange& change) {
+        change.Exec(QStringLiteral("DELETE FROM Accounts"));
+        MoneyTextToHundredths(QStringLiteral("abc"));
+    }),
+                 EConvertError);
+    EXPECT_FALSE(store.Data().IsOpen());
+    EXPECT_EQ(ReadAll(DataFile()), before);
+
+    store.StoreExec(QStringLiteral("DROP TRIGGER OnlyOne"));
+    EXPECT_TRUE(store.Change(threeParties));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT group_concat(Name, ',') FROM (SELECT Name FROM Parties ORDER BY ROWID)")),
+              QStringLiteral("Grocer,Baker,Butcher"));
+}
+
+TEST_F(DataStoreTest, EveryTableFillsItsDefaults)
+{
+    testing_support::CreateDataFile(DataFile());
+    struct Case
+    {
+        const char* insert;
+        const char* read;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"INSERT INTO BudgetSystems (Name) VALUES ('Home')", "SELECT quote(Pass) FROM BudgetSystems", "NULL"},
+        {"INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Cash')",
+         "SELECT Deleted || ShowPassed || ShowUnpassed || ShowCredits || ShowDebits || ShowTransfers || '/' || "
+         "Age || '/' || quote(ShowNotes) || '/' || ShowParty || '/' || quote(ShowID) FROM Accounts",
+         "fftttt/3/NULL/0/NULL"},
+        {"INSERT INTO Transactions (AccountID, Date, SecondPartyID) VALUES (1, 46000, 0)",
+         "SELECT Passed || '/' || quote(TransID) || '/' || Amount || '/' || GrossAmount || '/' || quote(Notes) "
+         "FROM Transactions",
+         "f/NULL/0/0/NULL"},
+        {"INSERT INTO BudgetCategories (SystemID, Name) VALUES (1, 'Food')", "SELECT Deleted FROM BudgetCategories",
+         "f"},
+        {"INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority) VALUES (1, 0, 1, 0)",
+         "SELECT IsPercent || '/' || PercentOf || '/' || Value || '/' || AllAccounts || '/' || quote(AccountID) || "
+         "'/' || AllDeposits || '/' || quote(PartyID) FROM BudgetRules",
+         "t/Net Deposit/0/t/NULL/t/NULL"},
+        {"INSERT INTO Parties (SystemID, Name) VALUES (1, 'Grocer')", "SELECT Deleted FROM Parties", "f"},
+        {"INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransDate) VALUES (1, 5, 46000)",
+         "SELECT TransID FROM NewBudgetTransactions", "0"},
+        // Typed columns: a quoted number is stored as a number, so it sorts and compares as one.
+        {"INSERT INTO TransTOTrans (TransID1, TransID2) VALUES ('10', '9')",
+         "SELECT typeof(TransID1) || (TransID1 > TransID2) FROM TransTOTrans", "integer1"},
+    };
+    ScriptedMessages messages;
+    for (const Case& c : cases) {
+        store.StoreExec(QString::fromLatin1(c.insert));
+        EXPECT_EQ(store.StoreQueryValue(QString::fromLatin1(c.read)), QString::fromLatin1(c.expected)) << c.insert;
+    }
+}
 
 // Marks a file unwritable for the test's user; the super-user needs the immutable flag for that.
 class UnwritableFile

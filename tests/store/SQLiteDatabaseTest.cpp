@@ -60,9 +60,11 @@ TEST_F(SQLiteDatabaseTest, FailedStatementReturnsCodeAndClearsResults)
     ASSERT_EQ(db.RowCount(0), 1);
     EXPECT_NE(db.ExecSQL(QStringLiteral("SELECT * FROM Missing")), 0);
     EXPECT_EQ(db.RowCount(0), 0);
-    // A failing statement inside a batch is skipped; those around it run.
-    db.ExecSQL(QStringLiteral("BEGIN; INSERT INTO T VALUES (2, 'y'); COMMIT"));
-    EXPECT_EQ(db.QueryValue(QStringLiteral("SELECT count(*) FROM T")), QStringLiteral("2"));
+    // The engine's own reason is kept for the person to read.
+    EXPECT_EQ(db.LastError(), QStringLiteral("no such table: Missing"));
+    EXPECT_TRUE(db.InAutocommit());
+    db.ExecSQL(QStringLiteral("BEGIN"));
+    EXPECT_FALSE(db.InAutocommit());
 }
 
 TEST_F(SQLiteDatabaseTest, LastInsertRowIDFollowsInserts)
