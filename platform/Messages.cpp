@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <exception>
 
 namespace platform {
 
@@ -16,6 +17,29 @@ MessageHandler& Handler()
 void SetMessageHandler(MessageHandler handler)
 {
     Handler() = std::move(handler);
+}
+
+void ShowCurrentError()
+{
+    QString message;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        // The program's own errors carry their message as UTF-8.
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("An unexpected error stopped the last action.");
+    }
+    ShowMessage(MsgIcon::Error, message);
+}
+
+void RunUserAction(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (...) {
+        ShowCurrentError();
+    }
 }
 
 QString DisplayText(const QString& text)

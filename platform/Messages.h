@@ -40,6 +40,22 @@ MsgAnswer ShowMessage(MsgIcon icon, const QString& text, MsgButtons buttons = Ms
 using MessageHandler = std::function<MsgAnswer(MsgIcon, const QString&, MsgButtons)>;
 void SetMessageHandler(MessageHandler handler);
 
+// Shows the message of the error being handled (inside a catch block).
+void ShowCurrentError();
+
+// Runs one user action and stops it where it stands when it raises an error (a text that is not a number,
+// a setting that cannot be read): the error's message is shown and the program goes on. The error is
+// caught here, inside the handler, because unwinding through the toolkit's own frames on its way to the
+// event loop skips their clean-up (the event being delivered is never freed).
+void RunUserAction(const std::function<void()>& action);
+
+// RunUserAction as a handler to connect to a signal.
+template <typename F>
+auto UserAction(F f)
+{
+    return [f = std::move(f)]() { RunUserAction(f); };
+}
+
 // The text as a person should see it: carriage returns become line breaks.
 QString DisplayText(const QString& text);
 

@@ -100,7 +100,7 @@ void TfrmMain::CreateMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mitmFile"));
     connect(add(file, "mitmImport", QStringLiteral("Import data..."), true), &QAction::triggered, this,
-            &TfrmMain::ImportData);
+            platform::UserAction([this] { ImportData(); }));
     add(file, "mitmCreatebackup", QStringLiteral("&Create backup..."), false);
     add(file, "mitmRestorefrombackup", QStringLiteral("&Restore from backup..."), false);
     QAction* remind = add(file, "mitmBackupRemind", QStringLiteral("Remind me to make backups"), false);
@@ -114,34 +114,34 @@ void TfrmMain::CreateMenus()
     edit->setObjectName(QStringLiteral("mitmEdit"));
     QAction* undo = add(edit, "mitmUndo", QStringLiteral("Undo"), false);
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    connect(undo, &QAction::triggered, this, &TfrmMain::UndoLastGroup);
+    connect(undo, &QAction::triggered, this, platform::UserAction([this] { UndoLastGroup(); }));
     QMenu* newMenu = edit->addMenu(QStringLiteral("&New"));
     newMenu->setObjectName(QStringLiteral("mitmNew"));
-    connect(add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), true), &QAction::triggered,
-            m_architect, &TframArchitect::mitmNewSystemClick);
+    connect(add(newMenu, "mitmNewBudgetsystem", QStringLiteral("Budget system"), true), &QAction::triggered, this,
+            platform::UserAction([this] { m_architect->mitmNewSystemClick(); }));
     // The tree's commands that work on a node run only while one is selected.
     connect(add(newMenu, "mitmNewAccount", QStringLiteral("Account"), true), &QAction::triggered, this,
-            [this] { RunOnSelectedNode(&TframArchitect::mitmNewAccountClick); });
+            platform::UserAction([this] { RunOnSelectedNode(&TframArchitect::mitmNewAccountClick); }));
     connect(add(edit, "mitmDelete", QStringLiteral("&Delete"), true), &QAction::triggered, this,
-            [this] { RunOnSelectedNode(&TframArchitect::mitmDeleteClick); });
+            platform::UserAction([this] { RunOnSelectedNode(&TframArchitect::mitmDeleteClick); }));
     connect(add(edit, "mitmRename", QStringLiteral("Rename"), true), &QAction::triggered, this,
-            [this] { RunOnSelectedNode(&TframArchitect::mitmRenameClick); });
+            platform::UserAction([this] { RunOnSelectedNode(&TframArchitect::mitmRenameClick); }));
     edit->addSeparator();
     connect(add(edit, "mitmChangepassword", QStringLiteral("Change &password..."), true), &QAction::triggered, this,
-            [this] { RunOnSelectedNode(&TframArchitect::mitmChangePassClick); });
+            platform::UserAction([this] { RunOnSelectedNode(&TframArchitect::mitmChangePassClick); }));
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("mitmHelp"));
     connect(add(helpMenu, "mitmCofferlyHelp", QStringLiteral("Cofferly Help"), true), &QAction::triggered, this,
-            [this] { ShowHelpTopic(QStringLiteral("Overview.htm")); });
+            platform::UserAction([this] { ShowHelpTopic(QStringLiteral("Overview.htm")); }));
     helpMenu->addSeparator();
     add(helpMenu, "mitmShowTip", QStringLiteral("Show tip"), false);
     QAction* tips = add(helpMenu, "mitmStartupTips", QStringLiteral("Show tips on startup"), true);
     tips->setCheckable(true);
-    connect(tips, &QAction::triggered, this, &TfrmMain::ToggleStartupTips);
+    connect(tips, &QAction::triggered, this, platform::UserAction([this] { ToggleStartupTips(); }));
     helpMenu->addSeparator();
     connect(add(helpMenu, "mitmWeb", QStringLiteral("Visit us on the Web"), true), &QAction::triggered, this,
-            &TfrmMain::VisitWeb);
+            platform::UserAction([this] { VisitWeb(); }));
     add(helpMenu, "mitmAbout", QStringLiteral("About"), false);
 }
 

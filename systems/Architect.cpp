@@ -75,7 +75,7 @@ public:
         auto* line = qobject_cast<QLineEdit*>(editor);
         QTreeWidgetItem* node = m_owner.m_tree->itemFromIndex(index);
         if (line && node)
-            m_owner.CaptionEdited(node, line->text());
+            platform::RunUserAction([&] { m_owner.CaptionEdited(node, line->text()); });
     }
 
 private:
@@ -168,12 +168,12 @@ void TArchitectTree::keyPressEvent(QKeyEvent* event)
 void TArchitectTree::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
-        m_owner.m_main.ShowScreenHelp();
+        platform::RunUserAction([this] { m_owner.m_main.ShowScreenHelp(); });
         return;
     }
     if (event->key() == Qt::Key_Delete && !m_owner.Editing()) {
         event->accept();
-        m_owner.mitmDeleteClick();
+        platform::RunUserAction([this] { m_owner.mitmDeleteClick(); });
         return;
     }
     QTreeWidget::keyReleaseEvent(event);
@@ -210,10 +210,16 @@ TframArchitect::TframArchitect(IMainWindow& main, QWidget* parent)
         m_pictures[i] = QIcon(QString::fromLatin1(kPictureFiles[i]));
 
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { TreeViewChange(current); });
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                platform::RunUserAction([this, current] { TreeViewChange(current); });
+            });
     connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
-        // A system opens only to someone who may see it.
-        if (KindOf(node) == NodeKind::System && !CheckSystemPassword(NodeData(node))) {
+        // The last guard, for an opening that came some other way: a system opens only to someone who
+        // may see it.
+        bool refused = true;
+        platform::RunUserAction(
+            [&] { refused = KindOf(node) == NodeKind::System && !CheckSystemPassword(NodeData(node)); });
+        if (refused) {
             const QSignalBlocker block(m_tree);
             node->setExpanded(false);
         }
@@ -233,11 +239,11 @@ TframArchitect::TframArchitect(IMainWindow& main, QWidget* parent)
     m_popup->addSeparator();
     m_changePass = m_popup->addAction(QStringLiteral("Change password..."));
     m_changePass->setObjectName(QStringLiteral("mitmChangePass"));
-    connect(m_newSystem, &QAction::triggered, this, &TframArchitect::mitmNewSystemClick);
-    connect(m_newAccount, &QAction::triggered, this, &TframArchitect::mitmNewAccountClick);
-    connect(m_delete, &QAction::triggered, this, &TframArchitect::mitmDeleteClick);
-    connect(m_rename, &QAction::triggered, this, &TframArchitect::mitmRenameClick);
-    connect(m_changePass, &QAction::triggered, this, &TframArchitect::mitmChangePassClick);
+    connect(m_newSystem, &QAction::triggered, this, platform::UserAction([this] { mitmNewSystemClick(); }));
+    connect(m_newAccount, &QAction::triggered, this, platform::UserAction([this] { mitmNewAccountClick(); }));
+    connect(m_delete, &QAction::triggered, this, platform::UserAction([this] { mitmDeleteClick(); }));
+    connect(m_rename, &QAction::triggered, this, platform::UserAction([this] { mitmRenameClick(); }));
+    connect(m_changePass, &QAction::triggered, this, platform::UserAction([this] { mitmChangePassClick(); }));
 }
 
 NodeKind TframArchitect::KindOf(const QTreeWidgetItem* node)
@@ -408,7 +414,10 @@ bool TframArchitect::MayExpand(QTreeWidgetItem* node)
 {
     if (KindOf(node) != NodeKind::System || node->isExpanded())
         return true;
-    return CheckSystemPassword(NodeData(node));
+    // Asked from the tree's own event handlers: an error stops here and keeps the system closed.
+    bool granted = false;
+    platform::RunUserAction([&] { granted = CheckSystemPassword(NodeData(node)); });
+    return granted;
 }
 
 namespace {

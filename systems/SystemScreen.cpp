@@ -134,21 +134,22 @@ TframSystem::TframSystem(IMainWindow& main, QWidget* parent) : TScreenFrame(Scre
     layout->addLayout(links);
     layout->addStretch();
 
-    connect(lblLearn, &TLinkLabel::clicked, this, [] { platform::ShowHelpTopic(QStringLiteral("Overview.htm")); });
+    connect(lblLearn, &TLinkLabel::clicked, this,
+            platform::UserAction([] { platform::ShowHelpTopic(QStringLiteral("Overview.htm")); }));
     // A new system, or the deletion of this one, replaces this very screen: the busy protocol keeps it alive
     // until the command has returned here.
-    connect(lblNewSystem, &TLinkLabel::clicked, this, [this] {
+    connect(lblNewSystem, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)
             RunWhileBusy(m_main, [this] { m_architect->mitmNewSystemClick(); });
-    });
-    connect(lblDeleteSystem, &TLinkLabel::clicked, this, [this] {
+    }));
+    connect(lblDeleteSystem, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)
             RunWhileBusy(m_main, [this] { m_architect->mitmDeleteClick(); });
-    });
-    connect(lblChangePass, &TLinkLabel::clicked, this, [this] {
+    }));
+    connect(lblChangePass, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)
             m_architect->mitmChangePassClick();
-    });
+    }));
     ShowSystem(0, nullptr);
 }
 
