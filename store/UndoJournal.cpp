@@ -5,15 +5,35 @@
 #include "store/Encodings.h"
 #include "store/Schema.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLockFile>
+#include <QRegularExpression>
 
 TUndoJournal::TUndoJournal(TDataStore& store) : m_store(store) {}
 
 TUndoJournal::~TUndoJournal() = default;
 
-QString TUndoJournal::ScratchFilePath()
+void TUndoJournal::ClaimScratchFile()
 {
-    return platform::ProgramFile(QString::fromLatin1(schema::kScratchFileName));
+    if (!m_path.isEmpty())
+        return;
+    // Several people may run Cofferly from one installation at once. Each run's journal must be its
+    // own: a run that reset another's scratch file would throw away that person's undo steps, and its
+    // Undo could then replay that person's changes backwards.
+    const QString shared = platform::ProgramFile(QString::fromLatin1(schema::kScratchFileName));
+    m_lock = std::make_unique<QLockFile>(shared + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        m_path = shared;
+        return;
+    }
+    m_lock.reset();
+    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    user.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
+    if (user.isEmpty())
+        user = QString::number(QCoreApplication::applicationPid());
+    m_path = platform::ProgramFile(QStringLiteral("scratch-%1.db").arg(user));
 }
 
 void TUndoJournal::SetEnabled(bool enabled)
@@ -28,7 +48,8 @@ void TUndoJournal::ResetUndoJournal()
     if (!m_scratch)
         m_scratch = std::make_unique<TSQLiteDatabase>();
     m_scratch->Close();
-    const QString path = ScratchFilePath();
+    ClaimScratchFile();
+    const QString path = m_path;
     try {
         if (QFile::exists(path) && !QFile::remove(path))
             throw std::runtime_error("the old scratch file cannot be removed");
@@ -86,9 +107,8 @@ void TUndoJournal::RecordUndo(const QString& sql, const QString& notice)
         // The statement is kept as it is (not cleaned): it holds quoted values of its own.
         m_scratch->ExecSQL(QStringLiteral("INSERT INTO UndoStack (StackNumber, GroupNumber, SQL, Notify) "
                                           "VALUES (%1, %2, %3, %4)")
-                               .arg(m_stackNumber)
-                               .arg(m_groupNumber)
-                               .arg(SqlText(sql), SqlText(notice)));
+                               .arg(QString::number(m_stackNumber), QString::number(m_groupNumber), SqlText(sql),
+                                    SqlText(notice)));
         ++m_stackNumber;
         SetEnabled(true);
     } catch (...) {
@@ -166,7 +186,7 @@ void TUndoJournal::Discard()
 {
     if (m_scratch)
         m_scratch->Close();
-    const QString path = ScratchFilePath();
-    if (QFile::exists(path))
-        QFile::remove(path);
+    if (!m_path.isEmpty() && QFile::exists(m_path))
+        QFile::remove(m_path);
+    m_lock.reset();
 }

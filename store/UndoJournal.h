@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class QLockFile;
 class TDataStore;
 
 // One reversing statement of an undo group, with its change notice.
@@ -52,7 +53,9 @@ public:
     void Discard();
 
     bool UndoEnabled() const { return m_enabled; }
-    static QString ScratchFilePath();
+    // The scratch file of this run: scratch.db in the program directory, or, while another person's
+    // running Cofferly holds that one, a file of this user's own beside it.
+    QString ScratchFilePath() const { return m_path; }
 
 private:
     void SetEnabled(bool enabled);
@@ -60,8 +63,13 @@ private:
     bool OpenScratch();
     qint64 MaxNumber(const char* column);
 
+    // Chooses the scratch file at the first reset and holds its lock until the run ends.
+    void ClaimScratchFile();
+
     TDataStore& m_store;
     std::unique_ptr<TSQLiteDatabase> m_scratch;
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
     qint64 m_stackNumber = 0;
     qint64 m_groupNumber = 0;
     bool m_enabled = false;

@@ -177,4 +177,25 @@ TEST_F(UndoJournalTest, ANewRunStartsEmptyAndTheScratchFileGoesAtExit)
     EXPECT_EQ(AccountName(), QStringLiteral("Bills"));
 }
 
+TEST_F(UndoJournalTest, TwoRunsFromOneFolderKeepTheirOwnJournals)
+{
+    RenameAccount(QStringLiteral("Bills"));
+    EXPECT_EQ(journal.ScratchFilePath(), dir.File(QStringLiteral("scratch.db")));
+
+    // Another person starts Cofferly from the same folder while this run goes on.
+    TDataStore otherStore;
+    TUndoJournal other(otherStore);
+    other.ResetUndoJournal();
+    EXPECT_NE(other.ScratchFilePath(), journal.ScratchFilePath());
+    EXPECT_TRUE(QFile::exists(other.ScratchFilePath()));
+    other.UndoLastGroup(); // nothing of this run's to undo there
+    EXPECT_EQ(AccountName(), QStringLiteral("Bills"));
+    EXPECT_TRUE(journal.UndoEnabled());
+    other.Discard();
+    EXPECT_FALSE(QFile::exists(other.ScratchFilePath()));
+
+    journal.UndoLastGroup();
+    EXPECT_EQ(AccountName(), QStringLiteral("Checking"));
+}
+
 } // namespace
