@@ -261,7 +261,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
-        ShowScreenHelp();
+        platform::RunUserAction([this] { ShowScreenHelp(); });
         return;
     }
     QMainWindow::keyReleaseEvent(event);

@@ -19,6 +19,9 @@ TSingleInstance::TSingleInstance(const QString& name, const QString& folder, QOb
 #ifdef Q_OS_UNIX
     // A full path keeps the socket beside the lock, in the user's folder, instead of the shared one.
     m_name = QDir(m_folder).filePath(name);
+#else
+    // Pipe names are shared by the whole machine: the user's name keeps each desktop to itself.
+    m_name = name + QLatin1Char('-') + qEnvironmentVariable("USERNAME");
 #endif
 }
 

@@ -48,7 +48,14 @@ int RunCofferly(TCofferlyApplication& app)
         return 1;
     if (anotherIsRunning) {
         // Quietly: the person only sees the running window come forward.
-        return instance.ActivateRunning() ? 0 : 1;
+        if (instance.ActivateRunning())
+            return 0;
+        // Held, but nobody answers: the running one is busy (a question may be up) or hung. Ending
+        // without a word would look as if the program could not start at all.
+        platform::ShowMessage(platform::MsgIcon::Information,
+                              QStringLiteral("Cofferly is already running, but it does not answer.\r\n"
+                                             "Please switch to its window, or wait a moment and try again."));
+        return 1;
     }
 
     TfrmMain main;

@@ -119,6 +119,17 @@ void TDataStore::OpenStore()
             ReportFileProblem(path, state);
             return;
         }
+        // A database of another program is told by its tables on a connection that cannot write: even
+        // reading through a read-write one could roll back or check-point that program's own files.
+        if (state == FileState::Usable) {
+            TSQLiteDatabase probe;
+            probe.SetFileName(path);
+            probe.Open(true);
+            if (probe.IsOpen() && schema::LayoutOf(probe) == schema::Layout::Foreign) {
+                ReportFileProblem(path, FileState::NotDatabase);
+                return;
+            }
+        }
         if (state == FileState::Missing && !platform::MayCreateFilesIn(folder)) {
             ReportFileProblem(path, FileState::Missing);
             return;
@@ -187,7 +198,9 @@ bool TDataStore::Change(const ChangeBody& body, const QString& failureText)
     }
     if (!db.InAutocommit())
         throw std::logic_error("a change was started inside another one");
-    if (db.ExecSQL(QStringLiteral("BEGIN")) != 0) {
+    // IMMEDIATE: the write lock is taken now, waiting for another person's change to end, rather than at
+    // the first write, where two changes could only fail each other.
+    if (db.ExecSQL(QStringLiteral("BEGIN IMMEDIATE")) != 0) {
         ReportNotSaved(failureText, db.LastError());
         return false;
     }

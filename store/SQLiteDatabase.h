@@ -22,7 +22,8 @@ public:
     // Takes the new path only while the object is closed.
     void SetFileName(const QString& path);
 
-    void Open();
+    // readOnly: the engine may neither create nor change the file (to look at a file that may not be ours).
+    void Open(bool readOnly = false);
     void Close();
 
     // Runs one or more statements; returns the engine's result code (1 when the object is closed).

@@ -5,10 +5,13 @@
 #include "store/Encodings.h"
 #include "store/Schema.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QLockFile>
 #include <QRegularExpression>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 TUndoJournal::TUndoJournal(TDataStore& store) : m_store(store) {}
 
@@ -29,10 +32,13 @@ void TUndoJournal::ClaimScratchFile()
         return;
     }
     m_lock.reset();
-    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    // One run per user at a time (the single-instance lock), so the user's number names the file.
+#ifdef Q_OS_UNIX
+    const QString user = QString::number(getuid());
+#else
+    QString user = qEnvironmentVariable("USERNAME");
     user.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
-    if (user.isEmpty())
-        user = QString::number(QCoreApplication::applicationPid());
+#endif
     m_path = platform::ProgramFile(QStringLiteral("scratch-%1.db").arg(user));
 }
 

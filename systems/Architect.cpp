@@ -20,6 +20,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -350,6 +351,9 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
     case NodeKind::System: {
         const qint64 system = NodeData(node);
         if (!CheckSystemPassword(system)) {
+            // Nothing of a system stays in view for someone who may not see it.
+            const QSignalBlocker block(m_tree);
+            node->setExpanded(false);
             m_main.ShowDefaultScreen();
             return;
         }
@@ -407,17 +411,19 @@ bool TframArchitect::MayEdit(QTreeWidgetItem* node)
 bool TframArchitect::MayActOn(QTreeWidgetItem* node)
 {
     QTreeWidgetItem* systemNode = SystemNodeOf(node);
-    return systemNode && CheckSystemPassword(NodeData(systemNode));
+    if (!systemNode)
+        return false;
+    // Also asked from the tree's own handlers (an edit that a click starts): an error stops here, refused.
+    bool granted = false;
+    platform::RunUserAction([&] { granted = CheckSystemPassword(NodeData(systemNode)); });
+    return granted;
 }
 
 bool TframArchitect::MayExpand(QTreeWidgetItem* node)
 {
     if (KindOf(node) != NodeKind::System || node->isExpanded())
         return true;
-    // Asked from the tree's own event handlers: an error stops here and keeps the system closed.
-    bool granted = false;
-    platform::RunUserAction([&] { granted = CheckSystemPassword(NodeData(node)); });
-    return granted;
+    return MayActOn(node);
 }
 
 namespace {
@@ -479,7 +485,8 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
         renamed = true;
     });
     if (!stored) {
-        SyncWithStore();
+        // The node may be the one whose editor is closing right now: the tree is mended once it has.
+        QMetaObject::invokeMethod(this, &TframArchitect::MendAfterRefusal, Qt::QueuedConnection);
         return;
     }
     if (renamed) {
@@ -605,7 +612,7 @@ void TframArchitect::mitmNewAccountClick()
         account = change.LastInsertRowID();
     });
     if (!created) {
-        SyncWithStore();
+        MendAfterRefusal();
         return;
     }
     m_main.RecordUndoGroup(
@@ -709,7 +716,7 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
         change.Exec(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account));
     });
     if (!deleted) {
-        SyncWithStore();
+        MendAfterRefusal();
         return;
     }
     undo.push_back(
@@ -729,7 +736,7 @@ void TframArchitect::DeleteSystem(qint64 system, QTreeWidgetItem* node)
             change.Exec(statement);
     });
     if (!deleted) {
-        SyncWithStore();
+        MendAfterRefusal();
         return;
     }
     // Rows of other groups may point at what is gone; none of the older groups can be trusted now.
@@ -753,7 +760,13 @@ void TframArchitect::RemoveNode(QTreeWidgetItem* node)
         TreeViewChange(m_tree->currentItem());
 }
 
-void TframArchitect::SyncWithStore()
+void TframArchitect::MendAfterRefusal()
+{
+    if (SyncWithStore())
+        RerunSelection();
+}
+
+bool TframArchitect::SyncWithStore()
 {
     std::map<qint64, QString> systems;
     std::map<qint64, std::vector<std::pair<QString, qint64>>> accounts;
@@ -762,12 +775,12 @@ void TframArchitect::SyncWithStore()
         TCloseOnExit close(db);
         m_main.OpenStore();
         if (db.ExecSQL(QStringLiteral("SELECT ROWID, Name FROM BudgetSystems")) != 0)
-            return; // nothing can be told about the file: the tree stays as it is
+            return false; // nothing can be told about the file: the tree stays as it is
         for (int row = 0; row < db.RowCount(0); ++row)
             systems[db.Cell(0, row).toLongLong()] = db.Cell(1, row);
         if (db.ExecSQL(QStringLiteral("SELECT SystemID, Name, ROWID FROM Accounts WHERE Deleted = 'f' ORDER BY Name")) !=
             0)
-            return;
+            return false;
         for (int row = 0; row < db.RowCount(0); ++row)
             accounts[db.Cell(0, row).toLongLong()].emplace_back(db.Cell(1, row), db.Cell(2, row).toLongLong());
     }
@@ -776,13 +789,12 @@ void TframArchitect::SyncWithStore()
     bool currentGone = false;
     QTreeWidgetItem* fallback = nullptr;
     const QSignalBlocker block(m_tree);
-    const auto removes = [&current](QTreeWidgetItem* node) {
-        for (QTreeWidgetItem* n = current; n; n = n->parent()) {
-            if (n == node)
-                return true;
-        }
-        return false;
-    };
+    // The selected node and its ancestors, taken before any node goes: a removed node is never
+    // looked at again.
+    std::set<QTreeWidgetItem*> selectedChain;
+    for (QTreeWidgetItem* n = current; n; n = n->parent())
+        selectedChain.insert(n);
+    const auto removes = [&selectedChain](QTreeWidgetItem* node) { return selectedChain.count(node) > 0; };
     for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* systemNode = m_tree->topLevelItem(i);
         const auto found = systems.find(NodeData(systemNode));
@@ -832,6 +844,7 @@ void TframArchitect::SyncWithStore()
     m_tree->setCurrentItem(currentGone ? fallback : current);
     if (!m_tree->currentItem())
         m_tree->clearSelection();
+    return currentGone;
 }
 
 void TframArchitect::mitmChangePassClick()
@@ -868,7 +881,7 @@ void TframArchitect::mitmChangePassClick()
                                      .arg(SqlText(password), QString::number(system)));
     });
     if (!changed) {
-        SyncWithStore();
+        MendAfterRefusal();
         return;
     }
     if (noPassword)

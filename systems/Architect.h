@@ -66,8 +66,9 @@ public:
     bool CheckSystemPassword(qint64 system);
     // Makes the tree agree with the data file after the file changed under it (an Undo): nodes whose row
     // is gone or deleted go, captions follow the stored names, accounts that came back reappear. A
-    // selection that went moves to the nearest node left (the accounts group, or none).
-    void SyncWithStore();
+    // selection that went moves to the nearest node left (the accounts group, or none), silently: true
+    // then, and the caller shows that node's screen.
+    bool SyncWithStore();
 
     // The commands of the popup menu, the main menu and the system screen.
     void mitmNewSystemClick();
@@ -106,6 +107,9 @@ private:
     bool MayExpand(QTreeWidgetItem* node);
     void CaptionEdited(QTreeWidgetItem* node, const QString& text);
     void DeleteAccount(qint64 account, QTreeWidgetItem* node);
+    // After a command was refused because its rows are gone: the tree follows the file, and the screen
+    // of a node that went is replaced.
+    void MendAfterRefusal();
     void DeleteSystem(qint64 system, QTreeWidgetItem* node);
     void RemoveNode(QTreeWidgetItem* node);
     // The selected node when it is an account, or a system the person may open; otherwise none.

@@ -137,14 +137,14 @@ TframSystem::TframSystem(IMainWindow& main, QWidget* parent) : TScreenFrame(Scre
     connect(lblLearn, &TLinkLabel::clicked, this,
             platform::UserAction([] { platform::ShowHelpTopic(QStringLiteral("Overview.htm")); }));
     // A new system, or the deletion of this one, replaces this very screen: the busy protocol keeps it alive
-    // until the command has returned here.
+    // until the command has returned here. An error is shown inside, while the screen is still kept.
     connect(lblNewSystem, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)
-            RunWhileBusy(m_main, [this] { m_architect->mitmNewSystemClick(); });
+            RunWhileBusy(m_main, [this] { platform::RunUserAction([this] { m_architect->mitmNewSystemClick(); }); });
     }));
     connect(lblDeleteSystem, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)
-            RunWhileBusy(m_main, [this] { m_architect->mitmDeleteClick(); });
+            RunWhileBusy(m_main, [this] { platform::RunUserAction([this] { m_architect->mitmDeleteClick(); }); });
     }));
     connect(lblChangePass, &TLinkLabel::clicked, this, platform::UserAction([this] {
         if (m_architect)

@@ -954,4 +954,91 @@ TEST_F(ArchitectTest, AnOldNameWithPlaceMarkersIsRestoredExactly)
     EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Accounts")), QStringLiteral("1"));
 }
 
+TEST_F(ArchitectTest, NewAccountOnARefusedSystemAsksOnceAndThenWorks)
+{
+    AddSystem(QStringLiteral("Locked"), QStringLiteral("secret"));
+    ScriptedMessages messages;
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Then([](QDialog&) { return int(QDialog::Rejected); });
+        main->FormShow();
+    }
+    {
+        // One question, before anything is written; opening the accounts group asks nothing more.
+        ScriptedDialogs dialogs;
+        dialogs.Password(QStringLiteral("secret"));
+        main->Action(QStringLiteral("mitmNewAccount"))->trigger();
+        EXPECT_EQ(dialogs.Pending(), 0);
+    }
+    main->Architect()->FinishEditing();
+    EXPECT_NE(AccountNode(QStringLiteral("Locked"), QStringLiteral("New Account 1")), nullptr);
+    EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Accounts WHERE SystemID = 1")), QStringLiteral("1"));
+}
+
+TEST_F(ArchitectTest, ARefusedSystemIsClosedAndADoubleClickAsksBeforeItOpens)
+{
+    AddSystem(QStringLiteral("A"));
+    const qint64 locked = AddSystem(QStringLiteral("Locked"), QStringLiteral("secret"));
+    AddAccount(locked, QStringLiteral("Cash"));
+    ScriptedMessages messages;
+    main->FormShow();
+    tree->show();
+    QTreeWidgetItem* node = SystemNode(QStringLiteral("Locked"));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Password(QStringLiteral("secret"));
+        tree->setCurrentItem(node);
+    }
+    ASSERT_TRUE(node->isExpanded());
+    // Away to a system without a password: the remembered one is gone. Back, refused: it closes.
+    tree->setCurrentItem(SystemNode(QStringLiteral("A")));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Then([](QDialog&) { return int(QDialog::Rejected); });
+        tree->setCurrentItem(node);
+    }
+    EXPECT_FALSE(node->isExpanded());
+
+    bool closedWhileAsked = false;
+    ScriptedDialogs dialogs;
+    dialogs.Then([&](QDialog&) {
+        closedWhileAsked = !node->isExpanded();
+        return int(QDialog::Rejected);
+    });
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    EXPECT_TRUE(closedWhileAsked);
+    EXPECT_FALSE(node->isExpanded());
+}
+
+TEST_F(ArchitectTest, RenamingARowThatIsGoneIsRefusedAndOneMendRemovesSeveralNodes)
+{
+    const qint64 home = AddSystem(QStringLiteral("Home"));
+    const qint64 work = AddSystem(QStringLiteral("Work"));
+    const qint64 cash = AddAccount(home, QStringLiteral("Cash"));
+    AddAccount(work, QStringLiteral("Payroll"));
+    ScriptedMessages messages;
+    main->FormShow();
+    tree->setCurrentItem(AccountNode(QStringLiteral("Home"), QStringLiteral("Cash")));
+    main->Architect()->mitmRenameClick();
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    // While the editor is open, the account and the other system go.
+    main->StoreExec(QStringLiteral("UPDATE Accounts SET Deleted = 't' WHERE ROWID = %1;"
+                                   "DELETE FROM Accounts WHERE SystemID = %2; DELETE FROM BudgetSystems WHERE ROWID = %2")
+                        .arg(QString::number(cash), QString::number(work)));
+    messages.Expect(QStringLiteral("This account no longer exists."));
+    editor->setText(QStringLiteral("Wallet"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The tree is mended once the editor has closed, at a later turn of the event loop.
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM Accounts WHERE ROWID = %1").arg(cash)), QStringLiteral("Cash"));
+    EXPECT_EQ(AccountNode(QStringLiteral("Home"), QStringLiteral("Cash")), nullptr);
+    EXPECT_EQ(SystemNode(QStringLiteral("Work")), nullptr);
+    // The selection went with the account: the accounts group is selected and its screen shown.
+    EXPECT_EQ(tree->currentItem(), SystemNode(QStringLiteral("Home"))->child(3));
+    EXPECT_EQ(SystemScreen()->System(), 0);
+}
+
 } // namespace
