@@ -3,9 +3,11 @@
 // "name: value".
 #include "bench/BenchData.h"
 #include "store/SQLiteDatabase.h"
+#include "store/Upgrade.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -58,6 +60,89 @@ qint64 GatherNanoseconds(const QString& path, int& rows)
     return elapsed;
 }
 
+// A data file of the previous layout made from the generated one: one allocation per transaction, kept in
+// BudgetTransactions and linked through TransTOBudget, and the base rules into 0 as that layout had them.
+void MakePreviousLayout(const QString& path)
+{
+    TSQLiteDatabase db;
+    db.SetFileName(path);
+    db.Open();
+    db.ExecSQL(QStringLiteral(
+        "BEGIN;"
+        "DROP TABLE NewBudgetTransactions;"
+        "CREATE TABLE BudgetTransactions (BudgetCatID NOT NULL, Amount NOT NULL);"
+        "CREATE TABLE TransTOBudget (TransID NOT NULL, BudgetTransID NOT NULL);"
+        "INSERT INTO BudgetTransactions (ROWID, BudgetCatID, Amount) SELECT t.ROWID, (SELECT min(c.ROWID) FROM "
+        "BudgetCategories c WHERE c.SystemID = a.SystemID), t.Amount FROM Transactions t JOIN Accounts a "
+        "ON a.ROWID = t.AccountID;"
+        "INSERT INTO TransTOBudget (TransID, BudgetTransID) SELECT ROWID, ROWID FROM Transactions;"
+        "UPDATE BudgetRules SET IntoBudgetCat = 0 WHERE Priority = 0;"
+        "COMMIT;"
+        "VACUUM"));
+}
+
+// The engine alone making the same rows: the new table and one INSERT INTO ... SELECT, committed.
+qint64 EngineUpgradeNanoseconds(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3_exec(db,
+                 "BEGIN; CREATE TABLE NewBudgetTransactions (BudgetCatID INTEGER NOT NULL, Amount INTEGER NOT NULL, "
+                 "TransID INTEGER NOT NULL DEFAULT 0, TransDate INTEGER NOT NULL);"
+                 "INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, TransDate) SELECT b.BudgetCatID, "
+                 "b.Amount, t.ROWID, t.Date FROM BudgetTransactions b JOIN TransTOBudget l ON l.BudgetTransID = "
+                 "b.ROWID JOIN Transactions t ON t.ROWID = l.TransID ORDER BY b.ROWID; COMMIT",
+                 nullptr, nullptr, nullptr);
+    const qint64 elapsed = timer.nsecsElapsed();
+    sqlite3_close(db);
+    return elapsed;
+}
+
+qint64 UpgradeNanoseconds(const QString& path, int& rows)
+{
+    TSQLiteDatabase db;
+    db.SetFileName(path);
+    db.Open();
+    QElapsedTimer timer;
+    timer.start();
+    const upgrade::Result result = upgrade::UpgradeStore(db, path);
+    const qint64 elapsed = timer.nsecsElapsed();
+    if (!result.upgraded)
+        std::fprintf(stderr, "the upgrade failed: %s\n", qPrintable(result.reason));
+    QFile::remove(result.copyPath);
+    rows = db.QueryValue(QStringLiteral("SELECT count(*) FROM NewBudgetTransactions")).toInt();
+    db.Close();
+    return elapsed;
+}
+
+// The upgrade of a file of the previous layout with one allocation per transaction.
+bool UpgradeFigure(const QTemporaryDir& dir, const QString& current, int transactions, QTextStream& out)
+{
+    const QString old = dir.filePath(QStringLiteral("previous.db"));
+    const QString work = dir.filePath(QStringLiteral("Cofferly-upgrade.db"));
+    QFile::copy(current, old);
+    MakePreviousLayout(old);
+    qint64 engine = std::numeric_limits<qint64>::max();
+    qint64 ours = std::numeric_limits<qint64>::max();
+    int rows = 0;
+    for (int run = 0; run < 3; ++run) {
+        QFile::remove(work);
+        QFile::copy(old, work);
+        engine = std::min(engine, EngineUpgradeNanoseconds(work));
+        QFile::remove(work);
+        QFile::copy(old, work);
+        ours = std::min(ours, UpgradeNanoseconds(work, rows));
+    }
+    if (rows != transactions) {
+        std::fprintf(stderr, "expected %d allocations after the upgrade, found %d\n", transactions, rows);
+        return false;
+    }
+    out << "upgrade: " << QString::number(double(ours) / double(engine), 'f', 2) << '\n';
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -89,5 +174,8 @@ int main(int argc, char* argv[])
     }
     QTextStream out(stdout);
     out << "gather: " << QString::number(double(gather) / double(engine), 'f', 2) << '\n';
+    out.flush();
+    if (!UpgradeFigure(dir, path, transactions, out))
+        return 1;
     return 0;
 }

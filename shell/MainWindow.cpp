@@ -3,6 +3,7 @@
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
+#include "shell/ConversionProgress.h"
 #include "shell/Help.h"
 #include "shell/Screen.h"
 #include "shell/SettingsDefaults.h"
@@ -60,6 +61,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_journal(m_store)
     setCentralWidget(m_splitter);
 
     CreateMenus();
+    m_store.SetUpgradeHook(&UpgradeWithProgress);
     m_journal.SetEnabledHandler([this](bool enabled) { Action(QStringLiteral("mitmUndo"))->setEnabled(enabled); });
     m_journal.SetNoticeHandler([this](const QString& notice) {
         if (notice == QLatin1String("Systems"))

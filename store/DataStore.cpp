@@ -147,12 +147,16 @@ void TDataStore::OpenStore()
             case schema::Layout::Current:
                 break;
             case schema::Layout::Previous:
-                if (m_upgrade) {
-                    m_upgrade(db);
+                if (m_upgrade && !m_upgradeFailed) {
+                    if (m_upgrade(db, path))
+                        return;
+                    m_upgradeFailed = true;
+                    db.Close();
                     return;
                 }
                 db.Close();
-                ReportFileProblem(path, FileState::OldLayout);
+                if (!m_upgrade)
+                    ReportFileProblem(path, FileState::OldLayout);
                 return;
             default:
                 db.Close();

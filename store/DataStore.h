@@ -50,8 +50,9 @@ class TDataStore
 public:
     // Runs on the open database when the person asks for the setup wizard on first start.
     using SetupWizardHook = std::function<void(TSQLiteDatabase&)>;
-    // Brings a data file of the older layout up to date, in place, on the open database.
-    using UpgradeHook = std::function<void(TSQLiteDatabase&)>;
+    // Brings a data file of the previous layout (at the path) up to date, in place, on the open database;
+    // true when it did. It tells the person how it went.
+    using UpgradeHook = std::function<bool(TSQLiteDatabase&, const QString& path)>;
 
     TDataStore();
     ~TDataStore();
@@ -105,4 +106,6 @@ private:
     UpgradeHook m_upgrade;
     // The person hears about an unusable data file once per run, not at every action.
     bool m_reported = false;
+    // An upgrade that failed is not tried again in this run; the file stays as it was until the next.
+    bool m_upgradeFailed = false;
 };

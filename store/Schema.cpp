@@ -9,8 +9,7 @@ namespace schema {
 // Every column carries a type so that the engine keeps comparing number-like values as numbers even when
 // a statement writes them in quotes: INTEGER for row ids, money, day numbers and counters, TEXT for names,
 // flags, IDs, notes, passwords and journal text. PercentOf holds either a number or a text and stays untyped.
-static const char* const kDataSchema[] = {
-    "BEGIN",
+static const char* const kTables[] = {
     "CREATE TABLE BudgetSystems (Name TEXT UNIQUE, Pass TEXT)",
     "CREATE TABLE Accounts (SystemID INTEGER NOT NULL, Name TEXT NOT NULL, Deleted TEXT NOT NULL DEFAULT 'f', "
     "ShowPassed TEXT NOT NULL DEFAULT 'f', ShowUnpassed TEXT NOT NULL DEFAULT 't', "
@@ -28,8 +27,14 @@ static const char* const kDataSchema[] = {
     "Priority INTEGER NOT NULL, AllDeposits TEXT NOT NULL DEFAULT 't', PartyID INTEGER)",
     "CREATE TABLE Parties (SystemID INTEGER NOT NULL, Name TEXT NOT NULL, Deleted TEXT NOT NULL DEFAULT 'f')",
     "CREATE TABLE TransTOTrans (TransID1 INTEGER NOT NULL, TransID2 INTEGER NOT NULL)",
-    "CREATE TABLE NewBudgetTransactions (BudgetCatID INTEGER NOT NULL, Amount INTEGER NOT NULL, "
-    "TransID INTEGER NOT NULL DEFAULT 0, TransDate INTEGER NOT NULL)",
+};
+
+// The budget allocations' table, the one table the previous layout did not have.
+static const char kAllocationTable[] = "CREATE TABLE NewBudgetTransactions (BudgetCatID INTEGER NOT NULL, "
+                                       "Amount INTEGER NOT NULL, TransID INTEGER NOT NULL DEFAULT 0, "
+                                       "TransDate INTEGER NOT NULL)";
+
+static const char* const kIndexes[] = {
     "CREATE INDEX Budget_System ON BudgetCategories (SystemID)",
     "CREATE INDEX Account_System ON Accounts (SystemID)",
     "CREATE INDEX Trans_Party ON Transactions (SecondPartyID)",
@@ -41,11 +46,13 @@ static const char* const kDataSchema[] = {
     "CREATE INDEX Rule_Account ON BudgetRules (AccountID)",
     "CREATE INDEX Rule_Priority ON BudgetRules (Priority)",
     "CREATE INDEX Party_Name ON Parties (Name)",
+};
+
+static const char* const kAllocationIndexes[] = {
     "CREATE INDEX NewBudgetTrans_Budget ON NewBudgetTransactions (BudgetCatID)",
     "CREATE INDEX NewBudgetTrans_Amount ON NewBudgetTransactions (Amount)",
     "CREATE INDEX NewBudgetTrans_Trans ON NewBudgetTransactions (TransID)",
     "CREATE INDEX NewBudgetTrans_Date ON NewBudgetTransactions (TransDate)",
-    "COMMIT",
 };
 
 static const char* const kUndoSchema[] = {
@@ -78,11 +85,34 @@ Layout LayoutOf(TSQLiteDatabase& db)
     return Layout::Foreign;
 }
 
+QString AllocationTableSql()
+{
+    return QString::fromLatin1(kAllocationTable);
+}
+
+QStringList AllocationIndexSql()
+{
+    QStringList statements;
+    for (const char* statement : kAllocationIndexes)
+        statements.append(QString::fromLatin1(statement));
+    return statements;
+}
+
 bool CreateDataSchema(TSQLiteDatabase& db)
 {
-    // The list begins with BEGIN and ends with COMMIT: a file is either given the whole schema or none.
-    for (const char* statement : kDataSchema) {
-        if (db.ExecSQL(QString::fromLatin1(statement)) != 0) {
+    // Tables, then indexes, in the order the file has always had them.
+    QStringList statements;
+    for (const char* statement : kTables)
+        statements.append(QString::fromLatin1(statement));
+    statements.append(AllocationTableSql());
+    for (const char* statement : kIndexes)
+        statements.append(QString::fromLatin1(statement));
+    statements.append(AllocationIndexSql());
+    // One transaction: a file is either given the whole schema or none.
+    statements.prepend(QStringLiteral("BEGIN"));
+    statements.append(QStringLiteral("COMMIT"));
+    for (const QString& statement : statements) {
+        if (db.ExecSQL(statement) != 0) {
             if (!db.InAutocommit())
                 db.ExecSQL(QStringLiteral("ROLLBACK"));
             return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class TSQLiteDatabase;
 
@@ -22,6 +23,10 @@ enum class Layout
 // Reads the table names of the open database. A file is only taken for ours when it holds all the
 // tables of one of our layouts; a database of some other program is never written into.
 Layout LayoutOf(TSQLiteDatabase& db);
+
+// The budget allocations' table and its four indexes: what a file of the previous layout lacks.
+QString AllocationTableSql();
+QStringList AllocationIndexSql();
 
 // Creates the eight tables and fifteen indexes of an empty data file, in one transaction; false, with
 // nothing created, when the engine refused a statement.

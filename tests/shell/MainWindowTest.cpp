@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QSplitter>
@@ -431,6 +432,26 @@ TEST_F(MainWindowTest, AnErrorInAUserActionIsShownAndTheProgramGoesOn)
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(runs, 3);
+}
+
+TEST_F(MainWindowTest, AFileOfThePreviousLayoutIsUpgradedAtTheFirstActionAndSaysWhereTheCopyIs)
+{
+    QFile::remove(dir.File(QStringLiteral("Cofferly.db")));
+    testing_support::CreatePreviousLayoutFile(
+        dir.File(QStringLiteral("Cofferly.db")),
+        QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home');"
+                       "INSERT INTO BudgetCategories (SystemID, Name) VALUES (1, 'Unbudgeted');"
+                       "INSERT INTO BudgetTransactions (BudgetCatID, Amount) VALUES (1, 500)"));
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("Your data file has been brought up to date.\r\n"
+                                             "A copy of it as it was before is kept as\r\n") +
+                              QDir::toNativeSeparators(dir.File(QStringLiteral("Cofferly-v2.db"))));
+    TfrmMain main;
+    main.FormShow();
+    EXPECT_EQ(main.Architect()->TreeView()->topLevelItemCount(), 1);
+    EXPECT_EQ(main.StoreQueryValue(QStringLiteral("SELECT sum(Amount) FROM NewBudgetTransactions")),
+              QStringLiteral("500"));
+    EXPECT_TRUE(QFile::exists(dir.File(QStringLiteral("Cofferly-v2.db"))));
 }
 
 } // namespace

@@ -99,15 +99,28 @@ TEST_F(DataStoreTest, OlderLayoutReachesTheUpgradeHook)
 {
     testing_support::CreatePreviousLayoutFile(DataFile());
     int upgrades = 0;
-    store.SetUpgradeHook([&](TSQLiteDatabase& db) {
+    store.SetUpgradeHook([&](TSQLiteDatabase& db, const QString& path) {
         ++upgrades;
         EXPECT_TRUE(db.IsOpen());
+        EXPECT_EQ(path, DataFile());
         db.ExecSQL(QStringLiteral("CREATE TABLE NewBudgetTransactions (BudgetCatID INTEGER NOT NULL)"));
+        return true;
     });
     ScriptedMessages silent;
     store.StoreExec(QStringLiteral("SELECT 1"));
     store.StoreExec(QStringLiteral("SELECT 1"));
     EXPECT_EQ(upgrades, 1);
+
+    // An upgrade that failed is not tried again at every action of the same run, only at the next start.
+    testing_support::CreatePreviousLayoutFile(dir.File(QStringLiteral("Other.db")));
+    QFile::remove(DataFile());
+    QFile::rename(dir.File(QStringLiteral("Other.db")), DataFile());
+    TDataStore failing;
+    int tries = 0;
+    failing.SetUpgradeHook([&](TSQLiteDatabase&, const QString&) { return ++tries < 0; });
+    EXPECT_EQ(failing.StoreQueryValue(QStringLiteral("SELECT 42")), QString());
+    EXPECT_EQ(failing.StoreQueryValue(QStringLiteral("SELECT 42")), QString());
+    EXPECT_EQ(tries, 1);
 }
 
 TEST_F(DataStoreTest, CurrentLayoutOpensAsItIs)
@@ -118,7 +131,10 @@ TEST_F(DataStoreTest, CurrentLayoutOpensAsItIs)
         store.StoreExec(QStringLiteral("SELECT 1"));
     }
     int upgrades = 0;
-    store.SetUpgradeHook([&](TSQLiteDatabase&) { ++upgrades; });
+    store.SetUpgradeHook([&](TSQLiteDatabase&, const QString&) {
+        ++upgrades;
+        return true;
+    });
     ScriptedMessages silent;
     store.StoreExec(QStringLiteral("SELECT 1"));
     EXPECT_EQ(upgrades, 0);
