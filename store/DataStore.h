@@ -85,6 +85,11 @@ public:
     // The path OpenStore uses: the program directory, taken afresh at each call.
     static QString DataFilePath();
 
+    // True when the file at the path is a data file OpenStore would take: an SQLite 3 database holding
+    // the tables of the current or the previous layout, intact throughout. The file is only read, never
+    // written; a restore asks this before it lets a file take the data file's place.
+    static bool IsOpenableDataFile(const QString& path);
+
 private:
     enum class FileState
     {

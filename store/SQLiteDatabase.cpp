@@ -16,13 +16,14 @@ void TSQLiteDatabase::SetFileName(const QString& path)
         m_fileName = path;
 }
 
-void TSQLiteDatabase::Open()
+void TSQLiteDatabase::Open(bool readOnly)
 {
     if (m_isOpen)
         return;
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open_v2(m_fileName.toUtf8().constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc =
+        sqlite3_open_v2(m_fileName.toUtf8().constData(), &handle,
+                        readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK || !handle) {
         if (handle)
             sqlite3_close(handle);

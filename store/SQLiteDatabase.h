@@ -22,7 +22,8 @@ public:
     // Takes the new path only while the object is closed.
     void SetFileName(const QString& path);
 
-    void Open();
+    // Opens the file, creating it when missing; read-only, the file must exist and is never written.
+    void Open(bool readOnly = false);
     void Close();
 
     // Runs one or more statements; returns the engine's result code (1 when the object is closed).
