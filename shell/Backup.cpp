@@ -3,6 +3,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
+#include "platform/ModalForm.h"
 #include "platform/Settings.h"
 #include "platform/Today.h"
 #include "shell/BackupArchive.h"
@@ -13,11 +14,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
+#include <QShowEvent>
 
 namespace {
 
@@ -31,6 +31,18 @@ constexpr int kReminderDays = 30;
 QString Shown(const QString& path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// Both dialogs suggest the same file; they differ in their kind, title and filter.
+platform::TFileDialogSetup BackupFileDialog(platform::FileDialogKind kind, const QString& title, const QString& filter)
+{
+    platform::TFileDialogSetup setup;
+    setup.kind = kind;
+    setup.title = title;
+    setup.defaultSuffix = QStringLiteral("bak");
+    setup.fileName = QStringLiteral("backup.bak");
+    setup.filter = filter;
+    return setup;
 }
 
 // The pointer shows the hourglass while the file work runs, and comes back whatever happens.
@@ -70,10 +82,7 @@ TfrmBackupPrompt::TfrmBackupPrompt(QWidget* parent) : QDialog(parent)
     chkNeverShow->setGeometry(8, 90, 246, 20);
     connect(chkNeverShow, &QCheckBox::clicked, this, &TfrmBackupPrompt::chkNeverShowClick);
 
-    // F1 is released on whichever control has the focus; the dialog sees it first this way.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    platform::WatchHelpKey(*this, QString::fromLatin1(kHelpTopic));
 }
 
 void TfrmBackupPrompt::chkNeverShowClick()
@@ -81,28 +90,11 @@ void TfrmBackupPrompt::chkNeverShowClick()
     backup::SetBackupPrompt(!chkNeverShow->isChecked());
 }
 
-bool TfrmBackupPrompt::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
-            platform::ShowHelpTopic(QString::fromLatin1(kHelpTopic));
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TfrmBackupPrompt::showEvent(QShowEvent* event)
 {
-    // In the middle of the desktop, not of the main window.
-    if (!event->spontaneous()) {
-        if (QScreen* desktop = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(desktop->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    // In the middle of the desktop, not of the main window; a window given back by the desktop stays.
+    if (!event->spontaneous())
+        platform::CentreOnDesktop(*this);
     QDialog::showEvent(event);
 }
 
@@ -110,13 +102,10 @@ namespace backup {
 
 bool CreateBackup(QWidget* parent)
 {
-    platform::TFileDialogSetup setup;
-    setup.kind = platform::FileDialogKind::Save;
-    setup.title = QStringLiteral("Create backup");
-    setup.defaultSuffix = QStringLiteral("bak");
-    setup.fileName = QStringLiteral("backup.bak");
-    setup.filter = QStringLiteral("Backup file. (*.bak)");
-    const QString target = platform::ChooseFile(setup, parent);
+    const QString target =
+        platform::ChooseFile(BackupFileDialog(platform::FileDialogKind::Save, QStringLiteral("Create backup"),
+                                              QStringLiteral("Backup file. (*.bak)")),
+                             parent);
     if (target.isEmpty())
         return false;
 
@@ -137,13 +126,10 @@ bool CreateBackup(QWidget* parent)
 
 bool RestoreFromBackup(QWidget* parent)
 {
-    platform::TFileDialogSetup setup;
-    setup.kind = platform::FileDialogKind::Open;
-    setup.title = QStringLiteral("Restore from backup");
-    setup.defaultSuffix = QStringLiteral("bak");
-    setup.fileName = QStringLiteral("backup.bak");
-    setup.filter = QStringLiteral("Backup files (*.bak)");
-    const QString source = platform::ChooseFile(setup, parent);
+    const QString source =
+        platform::ChooseFile(BackupFileDialog(platform::FileDialogKind::Open, QStringLiteral("Restore from backup"),
+                                              QStringLiteral("Backup files (*.bak)")),
+                             parent);
     if (source.isEmpty())
         return false;
 

@@ -23,7 +23,6 @@ public:
     void chkNeverShowClick();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 };
 

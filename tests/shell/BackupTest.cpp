@@ -100,6 +100,16 @@ protected:
         return captions;
     }
     static QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+    // Both dialogs suggest backup.bak with the extension bak.
+    static void ExpectDialog(const platform::TFileDialogSetup& setup, platform::FileDialogKind kind, const char* title,
+                             const char* filter)
+    {
+        EXPECT_EQ(setup.kind, kind);
+        EXPECT_EQ(setup.title, QLatin1String(title));
+        EXPECT_EQ(setup.defaultSuffix, QStringLiteral("bak"));
+        EXPECT_EQ(setup.fileName, QStringLiteral("backup.bak"));
+        EXPECT_EQ(setup.filter, QLatin1String(filter));
+    }
 
     QTemporaryDir backups;
     std::deque<QString> chosen;
@@ -128,11 +138,7 @@ TEST_F(BackupTest, BackupAndRestoreThroughTheFileMenu)
     chosen.push_back(Elsewhere("backup.bak"));
     main.Action(QStringLiteral("mitmCreatebackup"))->trigger();
     ASSERT_EQ(setups.size(), 1u);
-    EXPECT_EQ(setups[0].kind, platform::FileDialogKind::Save);
-    EXPECT_EQ(setups[0].title, QStringLiteral("Create backup"));
-    EXPECT_EQ(setups[0].defaultSuffix, QStringLiteral("bak"));
-    EXPECT_EQ(setups[0].fileName, QStringLiteral("backup.bak"));
-    EXPECT_EQ(setups[0].filter, QStringLiteral("Backup file. (*.bak)"));
+    ExpectDialog(setups[0], platform::FileDialogKind::Save, "Create backup", "Backup file. (*.bak)");
     EXPECT_EQ(EntriesOf(Elsewhere("backup.bak")),
               (std::vector<std::pair<QByteArray, int>>{{QByteArray("Cofferly.db"), ZIP_CM_DEFLATE}}));
     EXPECT_EQ(LastBackup(), platform::Today());
@@ -153,11 +159,7 @@ TEST_F(BackupTest, BackupAndRestoreThroughTheFileMenu)
                         .arg(Native(Elsewhere("backup.bak")), Native(DataFile() + QStringLiteral(".before-restore"))));
     main.Action(QStringLiteral("mitmRestorefrombackup"))->trigger();
     ASSERT_EQ(setups.size(), 2u);
-    EXPECT_EQ(setups[1].kind, platform::FileDialogKind::Open);
-    EXPECT_EQ(setups[1].title, QStringLiteral("Restore from backup"));
-    EXPECT_EQ(setups[1].defaultSuffix, QStringLiteral("bak"));
-    EXPECT_EQ(setups[1].fileName, QStringLiteral("backup.bak"));
-    EXPECT_EQ(setups[1].filter, QStringLiteral("Backup files (*.bak)"));
+    ExpectDialog(setups[1], platform::FileDialogKind::Open, "Restore from backup", "Backup files (*.bak)");
 
     EXPECT_EQ(ReadAll(DataFile()), backedUp);
     EXPECT_EQ(ReadAll(DataFile() + QStringLiteral(".before-restore")), changed);
