@@ -118,6 +118,30 @@ TEST_F(BackupArchiveTest, PlainCopiesOfBothLayoutsAreRestored)
     EXPECT_EQ(SystemNameIn(Kept()), QStringLiteral("Restored"));
 }
 
+TEST_F(BackupArchiveTest, ARestoreIsTakenBackFromTheKeptFile)
+{
+    const QByteArray before = ReadAll(DataFile());
+    WriteAll(In("wrong-day.bak"), OtherDataFile());
+    ASSERT_TRUE(backup::RestoreDataFile(In("wrong-day.bak"), DataFile()).ok);
+    const QByteArray wrong = ReadAll(DataFile());
+    ASSERT_TRUE(backup::RestoreDataFile(Kept(), DataFile()).ok);
+    EXPECT_EQ(ReadAll(DataFile()), before);
+    EXPECT_EQ(ReadAll(Kept()), wrong);
+}
+
+TEST_F(BackupArchiveTest, AJournalLeftByACrashStaysWithTheFileItBelongsTo)
+{
+    WriteAll(DataFile() + QStringLiteral("-journal"), "pages of the old file");
+    WriteAll(In("copy.bak"), OtherDataFile());
+    ASSERT_TRUE(backup::RestoreDataFile(In("copy.bak"), DataFile()).ok);
+    EXPECT_FALSE(QFile::exists(DataFile() + QStringLiteral("-journal")));
+    EXPECT_EQ(ReadAll(Kept() + QStringLiteral("-journal")), QByteArray("pages of the old file"));
+
+    // The next kept file has no journal, and the earlier one's may not pair with it.
+    ASSERT_TRUE(backup::RestoreDataFile(In("copy.bak"), DataFile()).ok);
+    EXPECT_FALSE(QFile::exists(Kept() + QStringLiteral("-journal")));
+}
+
 // Bytes of a valid archive of the data file in place, for cases that spoil one.
 QByteArray ValidArchive(const QString& dataFile, const QString& scratch)
 {
