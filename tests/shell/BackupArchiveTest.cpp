@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,9 +109,12 @@ TEST_F(BackupArchiveTest, RestoreTakesOnlyTheEntryCofferlyDbAndWritesNothingElse
 
 TEST_F(BackupArchiveTest, PlainCopiesOfBothLayoutsAreRestored)
 {
+    // Also where there is no data file yet: then there is nothing to keep.
+    ASSERT_TRUE(QFile::remove(DataFile()));
     WriteAll(In("copy.bak"), OtherDataFile());
     ASSERT_TRUE(backup::RestoreDataFile(In("copy.bak"), DataFile()).ok);
     EXPECT_EQ(SystemNameIn(DataFile()), QStringLiteral("Restored"));
+    EXPECT_FALSE(QFile::exists(Kept()));
 
     // The previous layout is upgraded by the program when it next opens the file.
     testing_support::CreatePreviousLayoutFile(In("old.bak"),
@@ -368,6 +375,41 @@ TEST_F(BackupArchiveTest, FailedBackupLeavesTheEarlierFileAtThatPlace)
         EXPECT_EQ(outcome.reason, QStringLiteral("the disk is full"));
         EXPECT_EQ(Snapshot(root.path()), before);
     }
+}
+
+// Runs the work in a child process whose files may not grow past the limit, so that the system itself
+// refuses the writes as on a full disk; returns the work's answer (or -1 when the child did not end well).
+int UnderFileSizeLimit(rlim_t limit, const std::function<int()>& work)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        // The limit makes a write fail with an error instead of ending the process.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit files{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &files);
+        _exit(work());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(BackupArchiveTest, WritesRefusedByTheSystemAreReportedAndChangeNothing)
+{
+    WriteAll(In("backup.bak"), "last week's backup");
+    WriteArchive(In("restore.bak"), {{"Cofferly.db", OtherDataFile()}});
+    const auto before = Snapshot(root.path());
+    // 0 done, 1 refused for a write that failed, 2 refused for another reason.
+    const auto answer = [](const backup::TOutcome& outcome) {
+        return outcome.ok ? 0 : outcome.reason.contains(QLatin1String("could not be written")) ? 1 : 2;
+    };
+    EXPECT_EQ(UnderFileSizeLimit(512, [&] { return answer(backup::WriteBackupArchive(DataFile(), In("backup.bak"))); }),
+              1);
+    EXPECT_EQ(
+        UnderFileSizeLimit(64 * 1024, [&] { return answer(backup::RestoreDataFile(In("restore.bak"), DataFile())); }),
+        1);
+    EXPECT_EQ(Snapshot(root.path()), before);
 }
 
 TEST_F(BackupArchiveTest, BackupIsRefusedWhereItCannotGoOrWouldReplaceTheDataFile)
