@@ -171,7 +171,8 @@ void CopyInto(const QString& source, TNewFile& target)
 void RequireFreeSpace(const QString& folder, qint64 needed)
 {
     const qint64 available = FreeSpaceOverride() >= 0 ? FreeSpaceOverride() : QStorageInfo(folder).bytesAvailable();
-    if (needed > available - kSpareSpace)
+    // A file system that does not tell its free space is left to the writes to find out.
+    if (available >= 0 && needed > available - kSpareSpace)
         throw EStep{QStringLiteral("there is not enough free space on the disk (%1 MB are needed)")
                         .arg((needed + kSpareSpace) / (1024 * 1024) + 1)};
 }
