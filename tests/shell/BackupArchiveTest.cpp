@@ -11,10 +11,12 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#ifdef Q_OS_UNIX
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -377,6 +379,7 @@ TEST_F(BackupArchiveTest, FailedBackupLeavesTheEarlierFileAtThatPlace)
     }
 }
 
+#ifdef Q_OS_UNIX
 // Runs the work in a child process whose files may not grow past the limit, so that the system itself
 // refuses the writes as on a full disk; returns the work's answer (or -1 when the child did not end well).
 int UnderFileSizeLimit(rlim_t limit, const std::function<int()>& work)
@@ -411,6 +414,7 @@ TEST_F(BackupArchiveTest, WritesRefusedByTheSystemAreReportedAndChangeNothing)
         1);
     EXPECT_EQ(Snapshot(root.path()), before);
 }
+#endif
 
 TEST_F(BackupArchiveTest, BackupIsRefusedWhereItCannotGoOrWouldReplaceTheDataFile)
 {
