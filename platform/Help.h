@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace platform {
 
 // The help topics are HTML pages of our own in the "help" folder beside the program.
@@ -14,6 +16,10 @@ bool DisplayHelpTopic(const QString& folder, const QString& topic);
 
 // DisplayHelpTopic on the program's own help folder.
 bool ShowHelpTopic(const QString& topic);
+
+// F1 released anywhere in the window shows the topic. Line edits and buttons keep their key releases to
+// themselves, so every control the window holds when this is called is watched too.
+void WatchHelpKey(QWidget& window, const QString& topic);
 
 // Closes the help window of the main window; the program is ending.
 void CloseHelpWindows();

@@ -1,6 +1,7 @@
 #include "platform/ModalForm.h"
 
 #include <QDialog>
+#include <QScreen>
 
 namespace platform {
 
@@ -22,6 +23,15 @@ int ExecModal(QDialog& dialog)
     if (Interceptor())
         return Interceptor()(dialog);
     return dialog.exec();
+}
+
+void CentreOnDesktop(QWidget& window)
+{
+    if (QScreen* desktop = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
 }
 
 } // namespace platform

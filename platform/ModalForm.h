@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QWidget;
 
 namespace platform {
 
@@ -16,5 +17,9 @@ int ExecModal(QDialog& dialog);
 // restores the real modal loop.
 using ModalInterceptor = std::function<int(QDialog&)>;
 void SetModalInterceptor(ModalInterceptor interceptor);
+
+// Puts a window in the middle of the desktop it is on; for dialogs that are centred on the desktop rather
+// than on the window that opened them. Call it from the window's own show, before it appears.
+void CentreOnDesktop(QWidget& window);
 
 } // namespace platform

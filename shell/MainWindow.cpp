@@ -2,7 +2,9 @@
 
 #include "platform/Help.h"
 #include "platform/Messages.h"
+#include "platform/ModalForm.h"
 #include "platform/Settings.h"
+#include "shell/Backup.h"
 #include "shell/ConversionProgress.h"
 #include "shell/Help.h"
 #include "shell/Screen.h"
@@ -12,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -103,11 +106,16 @@ void TfrmMain::CreateMenus()
     file->setObjectName(QStringLiteral("mitmFile"));
     connect(add(file, "mitmImport", QStringLiteral("Import data..."), true), &QAction::triggered, this,
             platform::UserAction([this] { ImportData(); }));
-    add(file, "mitmCreatebackup", QStringLiteral("&Create backup..."), false);
-    add(file, "mitmRestorefrombackup", QStringLiteral("&Restore from backup..."), false);
-    QAction* remind = add(file, "mitmBackupRemind", QStringLiteral("Remind me to make backups"), false);
+    connect(add(file, "mitmCreatebackup", QStringLiteral("&Create backup..."), true), &QAction::triggered, this,
+            platform::UserAction([this] { backup::CreateBackup(this); }));
+    connect(add(file, "mitmRestorefrombackup", QStringLiteral("&Restore from backup..."), true), &QAction::triggered,
+            this, platform::UserAction([this] { mitmRestorefrombackupClick(); }));
+    QAction* remind = add(file, "mitmBackupRemind", QStringLiteral("Remind me to make backups"), true);
     remind->setCheckable(true);
     remind->setChecked(true);
+    // The action has already flipped its own check mark.
+    connect(remind, &QAction::triggered, this,
+            [remind] { platform::RunUserAction([remind] { backup::SetBackupPrompt(remind->isChecked()); }); });
     add(file, "mitmPrint", QStringLiteral("&Print"), false);
     file->addSeparator();
     connect(add(file, "mitmExit", QStringLiteral("E&xit"), true), &QAction::triggered, this, &QWidget::close);
@@ -225,6 +233,41 @@ void TfrmMain::FormShow()
 
     m_architect->BuildSystemTree();
     ShowDefaultScreen();
+    CheckBackupReminder();
+}
+
+void TfrmMain::CheckBackupReminder()
+{
+    QAction* remind = Action(QStringLiteral("mitmBackupRemind"));
+    // The switch shows what the reminder will do, also when it was turned off in an earlier run.
+    remind->setChecked(backup::BackupPromptOn());
+    if (!backup::BackupReminderDue())
+        return;
+    TfrmBackupPrompt prompt(this);
+    const bool yes = platform::ExecModal(prompt) == QDialog::Accepted;
+    remind->setChecked(!prompt.chkNeverShow->isChecked());
+    if (yes)
+        backup::CreateBackup(this);
+}
+
+void TfrmMain::mitmRestorefrombackupClick()
+{
+    // A caption being edited is stored now, into the file that is about to be kept aside.
+    m_architect->FinishEditing();
+    if (backup::RestoreFromBackup(this)) {
+        // The journal's groups describe the file that was replaced; replayed on the restored one they
+        // would change rows they were never about.
+        m_journal.ResetUndoJournal();
+        // A new file deserves a fresh look: what was said or tried about the old one is not about it.
+        m_store.ForgetFileState();
+        NotifyUpdateSystems();
+        NotifyUpdateBudgetItems();
+        NotifyUpdateParties();
+        NotifyUpdateAccounts();
+    }
+    // Also after a cancelled dialog, the tree and its screen are read afresh from the data file.
+    ExchangeScreen(nullptr);
+    m_architect->BuildSystemTree();
 }
 
 void TfrmMain::SaveGeometry()

@@ -65,6 +65,10 @@ public:
 
     // The Undo command.
     void UndoLastGroup();
+    // Offers a backup when the last one is more than 30 days old; the end of FormShow.
+    void CheckBackupReminder();
+    // The restore command; afterwards the tree and its screen are rebuilt from the data file.
+    void mitmRestorefrombackupClick();
 
     TUndoJournal& Journal() { return m_journal; }
     TframArchitect* Architect() const { return m_architect; }

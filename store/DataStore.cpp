@@ -55,6 +55,23 @@ TDataStore::FileState TDataStore::Inspect(const QString& path)
     return FileState::NotDatabase;
 }
 
+bool TDataStore::IsOpenableDataFile(const QString& path)
+{
+    if (Inspect(path) != FileState::Usable)
+        return false;
+    TSQLiteDatabase db;
+    db.SetFileName(path);
+    db.Open(true);
+    if (!db.IsOpen())
+        return false;
+    const schema::Layout layout = schema::LayoutOf(db);
+    if (layout != schema::Layout::Current && layout != schema::Layout::Previous)
+        return false;
+    // The tables can be listed from a file whose later pages are missing or damaged; only reading every
+    // page tells, and a file that replaces someone's records must be whole.
+    return db.QueryValue(QStringLiteral("PRAGMA quick_check")) == QLatin1String("ok");
+}
+
 void TDataStore::ReportFileProblem(const QString& path, FileState state)
 {
     if (m_reported)

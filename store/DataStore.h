@@ -83,8 +83,21 @@ public:
     void SetSetupWizardHook(SetupWizardHook hook) { m_setupWizard = std::move(hook); }
     void SetUpgradeHook(UpgradeHook hook) { m_upgrade = std::move(hook); }
 
+    // Another file has taken the data file's place (a restore): its problems are told, and an upgrade it
+    // needs is tried, as for a file seen for the first time.
+    void ForgetFileState()
+    {
+        m_reported = false;
+        m_upgradeFailed = false;
+    }
+
     // The path OpenStore uses: the program directory, taken afresh at each call.
     static QString DataFilePath();
+
+    // True when the file at the path is a data file OpenStore would take: an SQLite 3 database holding
+    // the tables of the current or the previous layout, intact throughout. The file is only read, never
+    // written; a restore asks this before it lets a file take the data file's place.
+    static bool IsOpenableDataFile(const QString& path);
 
 private:
     enum class FileState

@@ -2,6 +2,7 @@
 
 #include "platform/Help.h"
 #include "platform/Messages.h"
+#include "platform/ModalForm.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -160,34 +160,14 @@ TPasswordDialogBase::TPasswordDialogBase(const QString& objectName, const QStrin
 
 void TPasswordDialogBase::WatchHelpKey()
 {
-    // A line edit keeps its key releases to itself, so the dialog cannot wait for F1 to reach it.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
-}
-
-bool TPasswordDialogBase::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
-            platform::ShowHelpTopic(kHelpTopic);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    platform::WatchHelpKey(*this, kHelpTopic);
 }
 
 void TPasswordDialogBase::showEvent(QShowEvent* event)
 {
     // Only the program's own show; a window given back by the desktop stays where it was.
-    if (!event->spontaneous()) {
-        if (QScreen* desktop = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(desktop->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    if (!event->spontaneous())
+        platform::CentreOnDesktop(*this);
     QDialog::showEvent(event);
 }
 

@@ -26,7 +26,6 @@ protected:
     // Call once every control exists, so that F1 is seen whichever of them has the focus.
     void WatchHelpKey();
 
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

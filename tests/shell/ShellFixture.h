@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/Help.h"
 #include "platform/Settings.h"
 #include "platform/Today.h"
-#include "platform/Help.h"
 #include "shell/Help.h"
+#include "shell/SettingsDefaults.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Schema.h"
 #include "tests/support/DataFile.h"
@@ -24,6 +25,10 @@ protected:
                                    settingsDir.filePath(QStringLiteral("machine.ini")));
         platform::SetTodayOverride(QDate(2026, 12, 10));
         platform::SetHelpViewer([this](const QString& page) { helpPages.push_back(QFileInfo(page).fileName()); });
+        // A backup made today, so that the reminder stays away from every test that is not about it.
+        platform::TSettingsKey machine;
+        if (machine.Open(platform::SettingsScope::Machine, settings_keys::kMachine, true))
+            machine.WriteDate(QStringLiteral("Backup"), platform::Today());
     }
     ~ShellFixture() override
     {
