@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ModalForm.h"
 #include "platform/Settings.h"
 #include "platform/Today.h"
 #include "platform/Help.h"
@@ -9,12 +10,14 @@
 #include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // A program directory with a data file holding one system, settings files of its own, a fixed today,
-// and the help window replaced by a list of the pages asked for.
+// the help window replaced by a list of the pages asked for, and every modal dialog that a test does not
+// script itself noted by its name and closed at once, as its Close or Cancel would.
 class ShellFixture : public ::testing::Test
 {
 protected:
@@ -24,9 +27,14 @@ protected:
                                    settingsDir.filePath(QStringLiteral("machine.ini")));
         platform::SetTodayOverride(QDate(2026, 12, 10));
         platform::SetHelpViewer([this](const QString& page) { helpPages.push_back(QFileInfo(page).fileName()); });
+        platform::SetModalInterceptor([this](QDialog& dialog) {
+            dialogs.push_back(dialog.objectName());
+            return int(QDialog::Rejected);
+        });
     }
     ~ShellFixture() override
     {
+        platform::SetModalInterceptor({});
         platform::SetHelpViewer({});
         platform::SetTodayOverride(QDate());
         platform::SetSettingsFiles(QString(), QString());
@@ -49,4 +57,5 @@ protected:
     testing_support::TempProgramDir dir;
     QTemporaryDir settingsDir;
     std::vector<QString> helpPages;
+    std::vector<QString> dialogs;
 };

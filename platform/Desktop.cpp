@@ -1,0 +1,27 @@
+#include "platform/Desktop.h"
+
+#include <QDesktopServices>
+
+namespace platform {
+
+namespace {
+UrlOpener& Opener()
+{
+    static UrlOpener opener;
+    return opener;
+}
+} // namespace
+
+void SetUrlOpener(UrlOpener opener)
+{
+    Opener() = std::move(opener);
+}
+
+bool OpenUrl(const QUrl& url)
+{
+    if (Opener())
+        return Opener()(url);
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace platform
