@@ -89,10 +89,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TCentredDialog(parent)
     QLabel* lblEmail = MakeLabel("lblEmail", QStringLiteral("Or email at:"), panel);
     lblEmailLink = new TLinkLabel(QString::fromLatin1(kSupportAddress), panel);
     lblEmailLink->setObjectName(QStringLiteral("lblEmailLink"));
-    lblCopyright = MakeLabel("lblCopyright",
-                             QStringLiteral("Copyright \u00a9 2026 Hollowmere Software. Cofferly is free software under "
-                                            "the GNU General Public License, version 3 or later."),
-                             panel);
+    lblCopyright =
+        MakeLabel("lblCopyright",
+                  QStringLiteral("Copyright \u00a9 2026 Hollowmere Software. Cofferly is free software under "
+                                 "the GNU General Public License, version 3 or later."),
+                  panel);
     lblCopyright->setWordWrap(true);
     QFont small = lblCopyright->font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
@@ -141,9 +142,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TCentredDialog(parent)
     layout->addWidget(panel, 1);
 
     // The mouse over anything of the panel but a link leaves both links blue.
-    for (QWidget* w : {panel, static_cast<QWidget*>(lblVersion), static_cast<QWidget*>(lblHelp),
-                       static_cast<QWidget*>(lblEmail), static_cast<QWidget*>(lblCopyright),
-                       static_cast<QWidget*>(lblEngine), static_cast<QWidget*>(imgIcon)}) {
+    for (QWidget* w :
+         {panel, static_cast<QWidget*>(lblVersion), static_cast<QWidget*>(lblHelp), static_cast<QWidget*>(lblEmail),
+          static_cast<QWidget*>(lblCopyright), static_cast<QWidget*>(lblEngine), static_cast<QWidget*>(imgIcon)}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }

@@ -15,9 +15,9 @@ namespace {
 using platform::MsgAnswer;
 using testing_support::ScriptedMessages;
 
-const QString kWebQuestion = QStringLiteral(
-    "This will open your web browser.\r\nYou will be taken to Hollowmere Software's web page.\r\n"
-    "Please make sure you are connected to the internet before clicking \"OK\".");
+const QString kWebQuestion =
+    QStringLiteral("This will open your web browser.\r\nYou will be taken to Hollowmere Software's web page.\r\n"
+                   "Please make sure you are connected to the internet before clicking \"OK\".");
 
 // The desktop's "open" action replaced by a list of the addresses handed to it.
 class AboutTest : public ShellFixture
@@ -50,9 +50,11 @@ TEST_F(AboutTest, ShowsTheVersionOfThisBuildAndTheMakersAddresses)
     ASSERT_NE(about.findChild<QLabel*>(QStringLiteral("lblHelp")), nullptr);
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("lblHelp"))->text(), help);
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("lblEmail"))->text(), QStringLiteral("Or email at:"));
-    EXPECT_TRUE(about.lblCopyright->text().startsWith(QStringLiteral("Copyright \u00a9"))) << about.lblCopyright->text().toStdString();
+    EXPECT_TRUE(about.lblCopyright->text().startsWith(QStringLiteral("Copyright \u00a9")))
+        << about.lblCopyright->text().toStdString();
     EXPECT_LT(about.lblCopyright->font().pointSizeF(), about.lblVersion->font().pointSizeF()) << "small type";
-    EXPECT_TRUE(about.lblEngine->text().contains(QStringLiteral("based on SQLite 3."))) << about.lblEngine->text().toStdString();
+    EXPECT_TRUE(about.lblEngine->text().contains(QStringLiteral("based on SQLite 3.")))
+        << about.lblEngine->text().toStdString();
     EXPECT_FALSE(about.imgBanner->pixmap().isNull());
     EXPECT_FALSE(about.imgIcon->pixmap().isNull());
     EXPECT_EQ(about.btnOK->text(), QStringLiteral("OK"));
