@@ -1,6 +1,8 @@
 #include "platform/Desktop.h"
 
 #include <QDesktopServices>
+#include <QScreen>
+#include <QWidget>
 
 namespace platform {
 
@@ -22,6 +24,15 @@ bool OpenUrl(const QUrl& url)
     if (Opener())
         return Opener()(url);
     return QDesktopServices::openUrl(url);
+}
+
+void CentreOnDesktop(QWidget& window)
+{
+    if (QScreen* desktop = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
 }
 
 } // namespace platform

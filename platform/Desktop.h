@@ -3,6 +3,8 @@
 #include <QUrl>
 #include <functional>
 
+class QWidget;
+
 namespace platform {
 
 // The desktop's "open" action: a web page in the person's browser, a mailto address in their mail program.
@@ -13,5 +15,8 @@ bool OpenUrl(const QUrl& url);
 // An empty function restores the desktop.
 using UrlOpener = std::function<bool(const QUrl&)>;
 void SetUrlOpener(UrlOpener opener);
+
+// Places a window in the middle of the desktop it is on.
+void CentreOnDesktop(QWidget& window);
 
 } // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/Desktop.h"
+
 #include <QDialog>
-#include <QScreen>
 #include <QShowEvent>
 
 // A dialog that opens in the middle of the desktop, wherever the window behind it stands.
@@ -14,13 +15,8 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         // Only the program's own show; a window given back by the desktop stays where it was.
-        if (!event->spontaneous()) {
-            if (QScreen* desktop = screen()) {
-                QRect frame = frameGeometry();
-                frame.moveCenter(desktop->availableGeometry().center());
-                move(frame.topLeft());
-            }
-        }
+        if (!event->spontaneous())
+            platform::CentreOnDesktop(*this);
         QDialog::showEvent(event);
     }
 };

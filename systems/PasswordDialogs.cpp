@@ -1,5 +1,6 @@
 #include "systems/PasswordDialogs.h"
 
+#include "platform/Desktop.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
 
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -181,13 +181,8 @@ bool TPasswordDialogBase::eventFilter(QObject* watched, QEvent* event)
 void TPasswordDialogBase::showEvent(QShowEvent* event)
 {
     // Only the program's own show; a window given back by the desktop stays where it was.
-    if (!event->spontaneous()) {
-        if (QScreen* desktop = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(desktop->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    if (!event->spontaneous())
+        platform::CentreOnDesktop(*this);
     QDialog::showEvent(event);
 }
 

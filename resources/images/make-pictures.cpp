@@ -375,9 +375,9 @@ const QColor SteelLight(0x8f, 0xc8, 0xc9);
 const QColor SteelDark(0x2b, 0x74, 0x7c);
 const QColor SteelOutline(0x17, 0x45, 0x4b);
 
-QImage NewIcon()
+QImage NewIcon(int width = 16, int height = 16)
 {
-    QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
@@ -615,10 +615,9 @@ QImage MakePerson()
 
 QImage MakeBulb()
 {
-    QImage img(48, 64, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = NewIcon(48, 64);
     QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Begin(p);
     // Drawn 3 pixels down, so that the top ray stays inside the picture.
     p.translate(0, 3);
     const QPointF c(24, 22);
@@ -694,10 +693,9 @@ QImage MakeBulb()
 // The program's icon: the emblem alone, 48 x 48 with transparency.
 QImage MakeProgramIcon()
 {
-    QImage img(48, 48, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = NewIcon(48, 48);
     QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    Begin(p);
     DrawEmblem(p, QPointF(0, 2), 48, false);
     return img;
 }
