@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDialog>
+#include <QShowEvent>
 #include <QString>
 #include <functional>
 
@@ -23,3 +25,19 @@ void SetModalInterceptor(ModalInterceptor interceptor);
 void CentreOnDesktop(QWidget& window);
 
 } // namespace platform
+
+// A dialog that opens in the middle of the desktop, wherever the window behind it stands.
+class TCentredDialog : public QDialog
+{
+public:
+    using QDialog::QDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        // Only the program's own show; a window given back by the desktop stays where it was.
+        if (!event->spontaneous())
+            platform::CentreOnDesktop(*this);
+        QDialog::showEvent(event);
+    }
+};

@@ -55,7 +55,7 @@ template <typename Work> auto WhileBusy(Work work)
 
 } // namespace
 
-TfrmBackupPrompt::TfrmBackupPrompt(QWidget* parent) : QDialog(parent)
+TfrmBackupPrompt::TfrmBackupPrompt(QWidget* parent) : TCentredDialog(parent)
 {
     setObjectName(QStringLiteral("frmBackupPrompt"));
     setWindowTitle(QStringLiteral("Backup notification"));
@@ -88,14 +88,6 @@ TfrmBackupPrompt::TfrmBackupPrompt(QWidget* parent) : QDialog(parent)
 void TfrmBackupPrompt::chkNeverShowClick()
 {
     backup::SetBackupPrompt(!chkNeverShow->isChecked());
-}
-
-void TfrmBackupPrompt::showEvent(QShowEvent* event)
-{
-    // In the middle of the desktop, not of the main window; a window given back by the desktop stays.
-    if (!event->spontaneous())
-        platform::CentreOnDesktop(*this);
-    QDialog::showEvent(event);
 }
 
 namespace backup {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ModalForm.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -8,7 +10,7 @@ class QPushButton;
 class QWidget;
 
 // The backup reminder: asks whether to make a backup now. Yes accepts the dialog, No rejects it.
-class TfrmBackupPrompt : public QDialog
+class TfrmBackupPrompt : public TCentredDialog
 {
     Q_OBJECT
 public:
@@ -21,9 +23,6 @@ public:
 
     // Each click writes the choice at once, so that it holds even when the dialog is never closed normally.
     void chkNeverShowClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 // The File menu's backup commands. The main window runs them and does what follows a restore in the

@@ -4,11 +4,13 @@
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "platform/Settings.h"
+#include "shell/About.h"
 #include "shell/Backup.h"
 #include "shell/ConversionProgress.h"
 #include "shell/Help.h"
 #include "shell/Screen.h"
 #include "shell/SettingsDefaults.h"
+#include "shell/StartupTips.h"
 #include "systems/Architect.h"
 #include "systems/SystemScreen.h"
 
@@ -17,12 +19,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QRandomGenerator>
 #include <QSplitter>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,10 +36,6 @@ public:
     explicit TReleaseScreenEvent(TScreenFrame* screen) : QEvent(kType), Screen(screen) {}
     QPointer<TScreenFrame> Screen;
 };
-
-const char kWebQuestion[] = "This will open your web browser.\r\nYou will be taken to Hollowmere Software's web "
-                            "page.\r\nPlease make sure you are connected to the internet before clicking \"OK\".";
-const char kWebPage[] = "https://hollowmere.example/cofferly";
 
 } // namespace
 
@@ -145,14 +141,16 @@ void TfrmMain::CreateMenus()
     connect(add(helpMenu, "mitmCofferlyHelp", QStringLiteral("Cofferly Help"), true), &QAction::triggered, this,
             platform::UserAction([this] { ShowHelpTopic(QStringLiteral("Overview.htm")); }));
     helpMenu->addSeparator();
-    add(helpMenu, "mitmShowTip", QStringLiteral("Show tip"), false);
+    connect(add(helpMenu, "mitmShowTip", QStringLiteral("Show tip"), true), &QAction::triggered, this,
+            platform::UserAction([this] { ShowTipDialog(this, Action(QStringLiteral("mitmStartupTips"))); }));
     QAction* tips = add(helpMenu, "mitmStartupTips", QStringLiteral("Show tips on startup"), true);
     tips->setCheckable(true);
     connect(tips, &QAction::triggered, this, platform::UserAction([this] { ToggleStartupTips(); }));
     helpMenu->addSeparator();
     connect(add(helpMenu, "mitmWeb", QStringLiteral("Visit us on the Web"), true), &QAction::triggered, this,
             platform::UserAction([this] { VisitWeb(); }));
-    add(helpMenu, "mitmAbout", QStringLiteral("About"), false);
+    connect(add(helpMenu, "mitmAbout", QStringLiteral("About"), true), &QAction::triggered, this,
+            platform::UserAction([this] { ShowAboutBox(this); }));
 }
 
 void TfrmMain::RunOnSelectedNode(void (TframArchitect::*command)())
@@ -164,6 +162,7 @@ void TfrmMain::RunOnSelectedNode(void (TframArchitect::*command)())
 void TfrmMain::FormShow()
 {
     bool maximised = false;
+    bool showTips = false;
     // A value edited by hand into something unreadable falls back to its default on its own; the others
     // are read all the same, and the person hears once which ones were lost.
     QStringList unreadable;
@@ -215,6 +214,7 @@ void TfrmMain::FormShow()
                 display.WriteBool(showTip, true);
             }
             tips->setChecked(show);
+            showTips = show;
         }
     } catch (const platform::ESettingsError& e) {
         // The key itself could not be read or written: the window opens all the same, or the program
@@ -230,6 +230,9 @@ void TfrmMain::FormShow()
                               QStringLiteral("These settings could not be read, and their defaults are used: %1")
                                   .arg(unreadable.join(QStringLiteral(", "))),
                               platform::MsgButtons::Ok, this);
+    // Over the window, now that it stands; whatever the tips window meets, the tree is still built.
+    if (showTips)
+        platform::RunUserAction([this] { ShowTipDialog(this, Action(QStringLiteral("mitmStartupTips"))); });
 
     m_architect->BuildSystemTree();
     ShowDefaultScreen();
@@ -401,9 +404,7 @@ void TfrmMain::ImportData()
 
 void TfrmMain::VisitWeb()
 {
-    if (platform::ShowMessage(platform::MsgIcon::Information, QString::fromLatin1(kWebQuestion),
-                              platform::MsgButtons::OkCancel, this) == platform::MsgAnswer::Ok)
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebPage)));
+    OpenWebPage(this);
 }
 
 void TfrmMain::ToggleStartupTips()

@@ -1,5 +1,6 @@
 #include "systems/PasswordDialogs.h"
 
+#include "platform/Desktop.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -149,7 +150,7 @@ void AddButtons(QVBoxLayout* layout, QPushButton* ok, QPushButton* cancel)
 // ----------------------------------------------------------------------------------------------------------
 
 TPasswordDialogBase::TPasswordDialogBase(const QString& objectName, const QString& caption, QWidget* parent)
-    : QDialog(parent), m_content(new QWidget(this))
+    : TCentredDialog(parent), m_content(new QWidget(this))
 {
     setObjectName(objectName);
     setWindowTitle(caption);
@@ -161,14 +162,6 @@ TPasswordDialogBase::TPasswordDialogBase(const QString& objectName, const QStrin
 void TPasswordDialogBase::WatchHelpKey()
 {
     platform::WatchHelpKey(*this, kHelpTopic);
-}
-
-void TPasswordDialogBase::showEvent(QShowEvent* event)
-{
-    // Only the program's own show; a window given back by the desktop stays where it was.
-    if (!event->spontaneous())
-        platform::CentreOnDesktop(*this);
-    QDialog::showEvent(event);
 }
 
 // ----------------------------------------------------------------------------------------------------------

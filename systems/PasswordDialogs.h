@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include "platform/ModalForm.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -10,7 +12,7 @@ class QPushButton;
 
 // What the two password dialogs share: the fixed 490 x 306 client area with the picture panel at the
 // left, F1 anywhere in the dialog for the password topic, and the place in the middle of the desktop.
-class TPasswordDialogBase : public QDialog
+class TPasswordDialogBase : public TCentredDialog
 {
     Q_OBJECT
 public:
@@ -26,7 +28,6 @@ protected:
     // Call once every control exists, so that F1 is seen whichever of them has the focus.
     void WatchHelpKey();
 
-    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* m_content;

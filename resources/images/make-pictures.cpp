@@ -5,7 +5,7 @@
 //   make-pictures <output folder>
 //
 // writes BannerImage.png, BannerFiller.png and SideImage.png (which the script turns into
-// JPEG files) and the Tree*.png icons.
+// JPEG files), the Tree*.png icons, the light bulb of the tips window and the program icon.
 
 #include <QColor>
 #include <QFont>
@@ -375,9 +375,9 @@ const QColor SteelLight(0x8f, 0xc8, 0xc9);
 const QColor SteelDark(0x2b, 0x74, 0x7c);
 const QColor SteelOutline(0x17, 0x45, 0x4b);
 
-QImage NewIcon()
+QImage NewIcon(int width = 16, int height = 16)
 {
-    QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
@@ -609,6 +609,97 @@ QImage MakePerson()
     return img;
 }
 
+// ---------------------------------------------------------------------------------------
+// The light bulb of the tips window, 48 x 64 with transparency: a warm glass globe with a
+// glowing filament, a teal screw base and a few short rays around it.
+
+QImage MakeBulb()
+{
+    QImage img = NewIcon(48, 64);
+    QPainter p(&img);
+    Begin(p);
+    // Drawn 3 pixels down, so that the top ray stays inside the picture.
+    p.translate(0, 3);
+    const QPointF c(24, 22);
+
+    // A soft halo behind the globe.
+    QRadialGradient halo(c, 24);
+    halo.setColorAt(0.0, WithAlpha(GoldLight, 0.55));
+    halo.setColorAt(0.6, WithAlpha(GoldLight, 0.18));
+    halo.setColorAt(1.0, WithAlpha(GoldLight, 0.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(halo);
+    p.drawEllipse(c, 24, 24);
+
+    // Short rays, leaving out the bottom where the base sits.
+    p.setPen(QPen(Gold, 2.0, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 7; ++i) {
+        const double a = std::numbers::pi * (1.0 + i / 6.0);
+        const QPointF dir(std::cos(a), std::sin(a));
+        p.drawLine(c + dir * 19.0, c + dir * 23.0);
+    }
+
+    // The globe, narrowing into the neck.
+    QPainterPath glass;
+    glass.moveTo(17.5, 36);
+    glass.cubicTo(17.5, 31, 10, 28, 10, 21);
+    glass.cubicTo(10, 12.5, 16.5, 7, 24, 7);
+    glass.cubicTo(31.5, 7, 38, 12.5, 38, 21);
+    glass.cubicTo(38, 28, 30.5, 31, 30.5, 36);
+    glass.closeSubpath();
+    QRadialGradient fill(QPointF(21, 17), 18);
+    fill.setColorAt(0.0, QColor(0xff, 0xfb, 0xe6));
+    fill.setColorAt(0.45, GoldLight);
+    fill.setColorAt(1.0, Gold);
+    p.setPen(QPen(GoldDark, 1.2));
+    p.setBrush(fill);
+    p.drawPath(glass);
+
+    // The filament on its two wires.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(WithAlpha(GoldDark, 0.9), 1.0));
+    p.drawLine(QPointF(21, 36), QPointF(20.5, 25));
+    p.drawLine(QPointF(27, 36), QPointF(27.5, 25));
+    QPainterPath coil;
+    coil.moveTo(20.5, 25);
+    for (int i = 0; i < 4; ++i)
+        coil.quadTo(QPointF(22.0 + i * 1.75, i % 2 ? 27.5 : 22.5), QPointF(22.25 + i * 1.75, 25));
+    coil.lineTo(27.5, 25);
+    p.setPen(QPen(QColor(0xd9, 0x5b, 0x1e), 1.3));
+    p.drawPath(coil);
+
+    // A highlight on the glass.
+    p.setPen(QPen(WithAlpha(Qt::white, 0.85), 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(14, 11, 14, 16), 105 * 16, 55 * 16);
+
+    // The screw base: three threads and a rounded tip.
+    const QRectF neck(17, 36, 14, 3);
+    p.setPen(QPen(SteelOutline, 1.0));
+    p.setBrush(SteelDark);
+    p.drawRoundedRect(neck, 1, 1);
+    for (int i = 0; i < 3; ++i) {
+        QLinearGradient thread(17, 0, 31, 0);
+        thread.setColorAt(0.0, SteelDark);
+        thread.setColorAt(0.45, SteelLight);
+        thread.setColorAt(1.0, SteelDark);
+        p.setBrush(thread);
+        p.drawRoundedRect(QRectF(17.5, 39 + i * 4.0, 13, 4), 2, 2);
+    }
+    p.setBrush(TealDeep);
+    p.drawChord(QRectF(20, 48, 8, 7), 180 * 16, 180 * 16);
+    return img;
+}
+
+// The program's icon: the emblem alone, 48 x 48 with transparency.
+QImage MakeProgramIcon()
+{
+    QImage img = NewIcon(48, 48);
+    QPainter p(&img);
+    Begin(p);
+    DrawEmblem(p, QPointF(0, 2), 48, false);
+    return img;
+}
+
 bool Save(const QImage& img, const QString& folder, const char* name)
 {
     const QString path = folder + QLatin1Char('/') + QLatin1String(name);
@@ -639,5 +730,7 @@ int main(int argc, char** argv)
     ok &= Save(MakeEnvelope(), out, "TreeEnvelope.png");
     ok &= Save(MakeGear(), out, "TreeGear.png");
     ok &= Save(MakePerson(), out, "TreePerson.png");
+    ok &= Save(MakeBulb(), out, "TipBulb.png");
+    ok &= Save(MakeProgramIcon(), out, "ProgramIcon.png");
     return ok ? 0 : 1;
 }

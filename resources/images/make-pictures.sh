@@ -15,7 +15,8 @@ QT_QPA_PLATFORM=offscreen "$work/make-pictures" "$work"
 for name in BannerImage BannerFiller SideImage; do
     convert "$work/$name.png" -strip -sampling-factor 1x1 -quality 90 "$here/$name.jpg"
 done
-for name in TreeFolderClosed TreeFolderDocument TreeDocument TreeEnvelope TreeGear TreePerson; do
+for name in TreeFolderClosed TreeFolderDocument TreeDocument TreeEnvelope TreeGear TreePerson \
+        TipBulb ProgramIcon; do
     convert "$work/$name.png" -strip -define png:color-type=6 "$here/$name.png"
 done
 echo "pictures written to $here"

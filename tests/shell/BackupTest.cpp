@@ -34,6 +34,12 @@ protected:
     {
         CreateDataFile();
         WriteMissingDefaults();
+        // The start-up tips are not what these tests are about.
+        {
+            TSettingsKey display;
+            if (display.Open(SettingsScope::User, settings_keys::kDisplay, true))
+                display.WriteBool(QStringLiteral("ShowTip"), false);
+        }
         platform::SetFileChooser([this](const platform::TFileDialogSetup& setup) {
             setups.push_back(setup);
             if (chosen.empty()) {

@@ -69,6 +69,7 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndStartStates)
         {"mitmNewBudgetsystem", "Budget system", true}, {"mitmChangepassword", "Change &password...", true},
         {"mitmNewAccount", "Account", true},           {"mitmDelete", "&Delete", true},
         {"mitmRename", "Rename", true},
+        {"mitmShowTip", "Show tip", true},             {"mitmAbout", "About", true},
     };
     for (const Item& item : items) {
         QAction* action = main.Action(QString::fromLatin1(item.name));
@@ -400,10 +401,11 @@ TEST_F(MainWindowTest, StartupTipsCheckMarkIsRemembered)
 {
     ScriptedMessages messages;
     TfrmMain main;
-    main.FormShow(); // no ShowTip yet: checked and written
+    main.FormShow(); // no ShowTip yet: checked, written and the tips shown
     QAction* tips = main.Action(QStringLiteral("mitmStartupTips"));
     EXPECT_TRUE(tips->isChecked());
     EXPECT_EQ(ReadDisplay(QStringLiteral("ShowTip")), 1);
+    EXPECT_EQ(dialogs, (std::vector<QString>{QStringLiteral("frmStartupTips")}));
     tips->trigger();
     EXPECT_FALSE(tips->isChecked());
     EXPECT_EQ(ReadDisplay(QStringLiteral("ShowTip")), 0);
@@ -411,6 +413,7 @@ TEST_F(MainWindowTest, StartupTipsCheckMarkIsRemembered)
     TfrmMain next;
     next.FormShow();
     EXPECT_FALSE(next.Action(QStringLiteral("mitmStartupTips"))->isChecked());
+    EXPECT_EQ(dialogs.size(), 1u) << "no tips once they are off";
 }
 
 // The program's handlers run their actions through the guard: the error stops there, before it could

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Help.h"
+#include "platform/ModalForm.h"
 #include "platform/Settings.h"
 #include "platform/Today.h"
 #include "shell/Help.h"
@@ -10,12 +11,14 @@
 #include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // A program directory with a data file holding one system, settings files of its own, a fixed today,
-// and the help window replaced by a list of the pages asked for.
+// the help window replaced by a list of the pages asked for, and every modal dialog that a test does not
+// script itself noted by its name and closed at once, as its Close or Cancel would.
 class ShellFixture : public ::testing::Test
 {
 protected:
@@ -29,9 +32,14 @@ protected:
         platform::TSettingsKey machine;
         if (machine.Open(platform::SettingsScope::Machine, settings_keys::kMachine, true))
             machine.WriteDate(QStringLiteral("Backup"), platform::Today());
+        platform::SetModalInterceptor([this](QDialog& dialog) {
+            dialogs.push_back(dialog.objectName());
+            return int(QDialog::Rejected);
+        });
     }
     ~ShellFixture() override
     {
+        platform::SetModalInterceptor({});
         platform::SetHelpViewer({});
         platform::SetTodayOverride(QDate());
         platform::SetSettingsFiles(QString(), QString());
@@ -54,4 +62,5 @@ protected:
     testing_support::TempProgramDir dir;
     QTemporaryDir settingsDir;
     std::vector<QString> helpPages;
+    std::vector<QString> dialogs;
 };

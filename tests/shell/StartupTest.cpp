@@ -92,10 +92,22 @@ TEST_F(StartupTest, VeryFirstStartOpensMaximisedAndOffersTheWizard)
                                    "Would you like to run the Setup Wizard to help you get started?"),
                     MsgAnswer::No);
     ASSERT_TRUE(PrepareStart());
+    // The tips come over the window before the data file is made and the wizard offered.
+    bool dataFileAtTips = true;
+    platform::SetModalInterceptor([&](QDialog& dialog) {
+        dialogs.push_back(dialog.objectName());
+        dataFileAtTips = QFile::exists(dir.File(QStringLiteral("Cofferly.db")));
+        return int(QDialog::Rejected);
+    });
     TfrmMain main;
     main.FormShow();
     EXPECT_TRUE(main.isMaximized());
     EXPECT_TRUE(main.Action(QStringLiteral("mitmStartupTips"))->isChecked());
+    EXPECT_EQ(dialogs, (std::vector<QString>{QStringLiteral("frmStartupTips")}));
+    EXPECT_FALSE(dataFileAtTips);
+    TSettingsKey display;
+    ASSERT_TRUE(display.Open(SettingsScope::User, settings_keys::kDisplay, false));
+    EXPECT_TRUE(display.ReadBool(QStringLiteral("ShowTip")));
     EXPECT_TRUE(QFile::exists(dir.File(QStringLiteral("Cofferly.db"))));
 }
 
