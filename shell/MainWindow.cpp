@@ -4,7 +4,7 @@
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "shell/Help.h"
-#include "shell/Screen.h"
+#include "ui/Screen.h"
 #include "shell/SettingsDefaults.h"
 #include "systems/Architect.h"
 #include "systems/SystemScreen.h"
