@@ -130,6 +130,15 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent, int
     return label;
 }
 
+// Enter in a grid ends the edit there. It must not reach the dialog, which would take it for OK.
+bool EndsEdit(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 void RequireSystem(TStoreChange& change, qint64 system)
 {
     change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
@@ -262,8 +271,15 @@ void TfrmCheckWizard::BuildLayout()
 
     connect(edParty, &QComboBox::editTextChanged, this, &TfrmCheckWizard::edPartyChange);
     connect(edParty, &QComboBox::currentIndexChanged, this, &TfrmCheckWizard::edPartyChange);
-    connect(edAmount, &TRealEdit::Exited, this, &TfrmCheckWizard::edAmountExit);
+    connect(edAmount, &TRealEdit::Exited, this, [this] {
+        if (!m_closing)
+            edAmountExit();
+    });
     connect(btnGrossNet, &QToolButton::clicked, this, &TfrmCheckWizard::btnGrossNetClick);
+    // The edit ends as soon as the cell's text is committed: closing the editor then gives the focus back to
+    // the row, whose entry would remember the new text before the edit could compare it with the old one.
+    connect(gridGrossNet->itemDelegate(), &QAbstractItemDelegate::commitData, this,
+            &TfrmCheckWizard::gridGrossNetEditEnded);
     connect(gridGrossNet->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
             &TfrmCheckWizard::gridGrossNetEditEnded);
     connect(gridBudgetItems->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
@@ -537,8 +553,17 @@ bool TfrmCheckWizard::FocusLeft(QWidget* widget)
     return !now || (now != widget && !widget->isAncestorOf(now));
 }
 
+void TfrmCheckWizard::done(int result)
+{
+    // The focus leaves its field as the window closes: no rule may run, and no warning come up, then.
+    m_closing = true;
+    QDialog::done(result);
+}
+
 bool TfrmCheckWizard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_closing && event->type() == QEvent::FocusOut)
+        return QDialog::eventFilter(watched, event);
     if (watched == edParty) {
         if (event->type() == QEvent::KeyPress) {
             const QString text = static_cast<QKeyEvent*>(event)->text();
@@ -556,9 +581,21 @@ bool TfrmCheckWizard::eventFilter(QObject* watched, QEvent* event)
             gridGrossNetEnter();
         else if (event->type() == QEvent::FocusOut && FocusLeft(gridGrossNet))
             gridGrossNetEditEnded();
+        else if (EndsEdit(event)) {
+            // From a cell editor the delegate commits and closes, which ends the edit; a grid without an
+            // editor ends it here.
+            if (QApplication::focusWidget() == gridGrossNet)
+                gridGrossNetEditEnded();
+            return true;
+        }
     } else if (watched == gridBudgetItems) {
         if (event->type() == QEvent::FocusOut && FocusLeft(gridBudgetItems))
             gridBudgetItemsEditEnded();
+        else if (EndsEdit(event)) {
+            if (QApplication::focusWidget() == gridBudgetItems)
+                gridBudgetItemsEditEnded();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

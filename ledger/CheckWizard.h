@@ -122,6 +122,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void done(int result) override;
 
 private:
     void BuildLayout();
@@ -146,4 +147,5 @@ private:
     bool m_shown = false;
     bool m_endingGrossEdit = false;
     bool m_endingTrayEdit = false;
+    bool m_closing = false;
 };

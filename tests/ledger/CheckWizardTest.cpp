@@ -9,6 +9,7 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -227,6 +228,50 @@ TEST_F(CheckWizardTest, TheGrossIsNeverBelowTheNet)
 
     EnterAmount(*wizard, QStringLiteral("150"));
     EXPECT_EQ(wizard->GrossText(), QStringLiteral("150.00"));
+}
+
+// Typed as a person types, in the shown dialog: Enter in a cell ends the edit there and never reaches OK.
+TEST_F(CheckWizardTest, EnterInTheGridsEndsTheEditAndLeavesTheDialogOpen)
+{
+    auto wizard = Wizard(Mode::Credit);
+    wizard->show();
+    wizard->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+    wizard->edAmount->setFocus();
+    wizard->edAmount->selectAll();
+    QTest::keyClicks(wizard->edAmount, QStringLiteral("100"));
+    QTest::mouseClick(wizard->btnGrossNet, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), wizard->gridGrossNet);
+    EXPECT_EQ(TrayTexts(*wizard, 1), QStringList({"0.00", "10.00", "90.00"})) << "leaving the amount divided it";
+
+    auto typeIntoCell = [](QWidget* grid, const QString& keys) {
+        QTest::keyClicks(grid, keys.left(1)); // a typed key opens the cell's editor with it
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, grid);
+        QTest::keyClicks(editor, keys.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    typeIntoCell(wizard->gridGrossNet, QStringLiteral("150"));
+    EXPECT_EQ(wizard->GrossText(), QStringLiteral("150.00"));
+    EXPECT_TRUE(wizard->gridGrossNet->isHidden());
+    EXPECT_TRUE(wizard->isVisible());
+
+    wizard->gridBudgetItems->setFocus();
+    wizard->gridBudgetItems->setCurrentCell(0, 1);
+    typeIntoCell(wizard->gridBudgetItems, QStringLiteral("30"));
+    EXPECT_EQ(TrayTexts(*wizard, 1), QStringList({"30.00", "10.00", "60.00"}));
+    QTest::keyClick(wizard->gridBudgetItems, Qt::Key_Return);
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_NE(wizard->result(), QDialog::Accepted);
+
+    // Enter in the amount field is OK; the division the person saw is the one that is read.
+    wizard->edParty->setEditText(QStringLiteral("Bob"));
+    wizard->edAmount->setFocus();
+    QTest::keyClick(wizard->edAmount, Qt::Key_Return);
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(TrayTexts(*wizard, 1), QStringList({"30.00", "10.00", "60.00"}));
 }
 
 TEST_F(CheckWizardTest, ADebitGoesToUnbudgetedUnlessAssigned)
