@@ -282,6 +282,11 @@ void TfrmCheckWizard::BuildLayout()
             &TfrmCheckWizard::gridGrossNetEditEnded);
     connect(gridGrossNet->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
             &TfrmCheckWizard::gridGrossNetEditEnded);
+    // Only the gross amount can be selected in its row.
+    connect(gridGrossNet, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+        if (row == 0 && column == 0)
+            gridGrossNet->setCurrentCell(0, 1);
+    });
     connect(gridBudgetItems->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
             &TfrmCheckWizard::gridBudgetItemsEditEnded);
     connect(gridBudgetItems, &QTableWidget::currentCellChanged, this,

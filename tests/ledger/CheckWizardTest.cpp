@@ -6,6 +6,7 @@
 #include "ledger/controls/SlideTrayButton.h"
 #include "shell/MainWindow.h"
 #include "shell/SettingsDefaults.h"
+#include "store/Encodings.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -203,6 +204,49 @@ TEST_F(CheckWizardTest, ACreditIsDividedWhenTheAmountAndThePartyAreLeft)
     wizard->btnOkClick();
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
     EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Parties")), QStringLiteral("5")) << "no party was added";
+}
+
+TEST_F(CheckWizardTest, AfterOkItGivesTheRegisterWhatItStores)
+{
+    auto credit = Wizard(Mode::Credit);
+    QTest::keyClicks(credit->edID, QStringLiteral("D-17"));
+    credit->DateTimePicker->setDate(QDate(2026, 12, 1));
+    EnterAmount(*credit, QStringLiteral("100"));
+    TypeParty(*credit, QStringLiteral("Acme Corp"));
+    QTest::keyClicks(credit->memNotes, QStringLiteral("December pay"));
+    credit->btnOkClick();
+    ASSERT_EQ(credit->result(), QDialog::Accepted);
+    EXPECT_EQ(credit->edID->text(), QStringLiteral("D-17"));
+    EXPECT_EQ(credit->DayNumber(), DateToDayNumber(QDate(2026, 12, 1)));
+    EXPECT_EQ(credit->edAmount->IntValue(), 10000);
+    EXPECT_DOUBLE_EQ(credit->edAmount->RealValue(), 100.0);
+    EXPECT_EQ(credit->GrossText(), QStringLiteral("100.00"));
+    EXPECT_EQ(credit->SelectedPartyID(), 2);
+    EXPECT_EQ(credit->memNotes->toPlainText(), QStringLiteral("December pay"));
+    std::vector<std::pair<qint64, QString>> tray;
+    for (const auto& row : credit->TrayRows())
+        tray.emplace_back(row.rowId, row.amount);
+    EXPECT_EQ(tray, (std::vector<std::pair<qint64, QString>>{{2, "5.00"}, {3, "10.00"}, {1, "85.00"}}));
+
+    // An edit shows the stored division, deleted items included, until something runs the rules again.
+    auto edit = Wizard(Mode::Credit, true);
+    edit->edAmount->setText(QStringLiteral("20.00"));
+    edit->SetTrayAmount(4, QStringLiteral("3.00"));
+    edit->SetTrayAmount(1, QStringLiteral("17.00"));
+    EXPECT_EQ(TrayTexts(*edit, 1), QStringList({"0.00", "3.00", "0.00", "17.00"}));
+    edit->edAmountExit();
+    EXPECT_EQ(TrayTexts(*edit, 1), QStringList({"0.00", "0.00", "2.00", "18.00"}));
+
+    auto transfer = Wizard(Mode::Transfer);
+    transfer->cmboTo->setCurrentIndex(transfer->cmboTo->findText(QStringLiteral("Savings account")));
+    EnterAmount(*transfer, QStringLiteral("25"));
+    transfer->btnOkClick();
+    ASSERT_EQ(transfer->result(), QDialog::Accepted);
+    EXPECT_EQ(transfer->FromAccountID(), 1);
+    EXPECT_EQ(transfer->ToAccountID(), 2);
+    EXPECT_EQ(transfer->edAmount->IntValue(), 2500);
+    EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Transactions")), QStringLiteral("0"))
+        << "the wizard stores none";
 }
 
 TEST_F(CheckWizardTest, TheGrossIsNeverBelowTheNet)
