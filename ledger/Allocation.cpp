@@ -38,6 +38,8 @@ double ReadNumber(const QString& text)
 
 TBudgetRules LoadBudgetRules(TSQLiteDatabase& db, qint64 system, qint64 account)
 {
+    // A file that could not be opened runs nothing and would leave an earlier result in place.
+    db.ClearResults();
     db.ExecSQL(QStringLiteral("SELECT IsPercent, PercentOf, Value, FromBudgetCat, IntoBudgetCat, Priority, "
                               "AllDeposits, PartyID FROM BudgetRules WHERE ((SystemID = %1) AND "
                               "((AllAccounts = \"t\") OR (AccountID = %2))) ORDER BY Priority ASC")

@@ -347,6 +347,8 @@ void TfrmCheckWizard::FillBudgetGrid()
     {
         TCloseOnExit close(db);
         m_main.OpenStore();
+        // A file that could not be opened runs nothing and would leave an earlier result in place.
+        db.ClearResults();
         db.ExecSQL(
             m_includeDeleted
                 ? QStringLiteral("SELECT Name, ROWID FROM BudgetCategories WHERE SystemID = %1 ORDER BY Name ASC")
@@ -377,6 +379,7 @@ void TfrmCheckWizard::FillPartyList()
     TSQLiteDatabase& db = m_main.Data();
     TCloseOnExit close(db);
     m_main.OpenStore();
+    db.ClearResults();
     db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Parties WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                               "ORDER BY Name ASC")
                    .arg(m_system));
@@ -414,6 +417,7 @@ void TfrmCheckWizard::FillAccountLists()
     TSQLiteDatabase& db = m_main.Data();
     TCloseOnExit close(db);
     m_main.OpenStore();
+    db.ClearResults();
     db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                               "ORDER BY Name ASC")
                    .arg(m_system));

@@ -402,6 +402,24 @@ TEST_F(CheckWizardTest, OkStoresARevivesOrRefusesTheParty)
     EXPECT_EQ(Value(QStringLiteral("SELECT ROWID FROM Parties WHERE Name = 'Gone Ltd'")), QStringLiteral("3"));
 }
 
+TEST_F(CheckWizardTest, AnUnreadableDataFileListsNothing)
+{
+    // A rules query that succeeded leaves its rows in the result table; the lists must not take them up.
+    auto wizard = Wizard(Mode::Credit);
+    main->OpenStore();
+    main->Data().ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts"));
+    main->Data().Close();
+    testing_support::WriteAll(dir.File(QStringLiteral("Cofferly.db")), "this is no database at all");
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("Cofferly.db"));
+    wizard->FillBudgetGrid();
+    wizard->FillPartyList();
+    wizard->LoadBudgetRules();
+    EXPECT_EQ(wizard->gridBudgetItems->rowCount(), 0);
+    EXPECT_EQ(wizard->edParty->count(), 0);
+    EXPECT_TRUE(wizard->Rules().empty());
+}
+
 TEST_F(CheckWizardTest, ANewPartyIsRefusedWhenItsSystemIsGone)
 {
     auto wizard = Wizard(Mode::Debit);
