@@ -90,6 +90,17 @@ public:
     }
 };
 
+// The date: Tab goes on to the next field of the check, as everywhere else in the dialog, instead of
+// stepping through day, month and year (the arrow keys do that).
+class TDatePicker : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 QTableWidget* MakeGrid(const QString& name, int rows, QWidget* parent)
 {
     auto* grid = new QTableWidget(rows, 2, parent);
@@ -170,7 +181,7 @@ void TfrmCheckWizard::BuildLayout()
     new ui::TCharacterFilter(edID, ui::NoSqlWildcards);
     lblCheckNum = MakeLabel(QStringLiteral("lblCheckNum"), QString(), Panel1, 15, 12);
 
-    DateTimePicker = new QDateEdit(Panel1);
+    DateTimePicker = new TDatePicker(Panel1);
     DateTimePicker->setObjectName(QStringLiteral("DateTimePicker"));
     DateTimePicker->setCalendarPopup(true);
     DateTimePicker->setGeometry(280, 32, 121, 21);

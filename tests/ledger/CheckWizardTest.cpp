@@ -154,6 +154,33 @@ TEST_F(CheckWizardTest, EachModeHasItsCaptionsAndParts)
     }
 }
 
+TEST_F(CheckWizardTest, TabRunsThroughTheCheckInReadingOrder)
+{
+    for (Mode mode : {Mode::Credit, Mode::Transfer}) {
+        auto wizard = Wizard(mode);
+        wizard->show();
+        wizard->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+        wizard->edID->setFocus();
+        QStringList order;
+        for (int i = 0; i < 9; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            // A composite control (the date picker) is named by itself, not by its inner field.
+            while (focus && focus->objectName().isEmpty())
+                focus = focus->parentWidget();
+            order << (focus ? focus->objectName() : QStringLiteral("none"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        const QStringList expected = mode == Mode::Credit
+                                         ? QStringList({"edID", "DateTimePicker", "edParty", "edAmount", "memNotes",
+                                                        "btnOk", "btnCancel", "edID", "DateTimePicker"})
+                                         : QStringList({"edID", "DateTimePicker", "cmboFrom", "cmboTo", "edAmount",
+                                                        "memNotes", "btnOk", "btnCancel", "edID"});
+        EXPECT_EQ(order, expected);
+        wizard->reject();
+    }
+}
+
 TEST_F(CheckWizardTest, PreparingListsTheSystemsLiveItemsPartiesAndRules)
 {
     auto credit = Wizard(Mode::Credit);
