@@ -1,5 +1,7 @@
 #include "platform/Help.h"
 
+#include "platform/HelpKey.h"
+
 #include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 
@@ -60,29 +62,6 @@ private:
     QTextBrowser* m_browser;
 };
 
-// Shows a topic when F1 is released on the window it watches or on one of its controls.
-class THelpKeyWatcher : public QObject
-{
-public:
-    THelpKeyWatcher(QWidget& window, const QString& topic) : QObject(&window), m_topic(topic) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyRelease) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
-                ShowHelpTopic(m_topic);
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QString m_topic;
-};
-
 // The help window shown outside any modal dialog; those shown from a dialog belong to it and go with it.
 QPointer<THelpWindow>& SharedHelpWindow()
 {
@@ -94,10 +73,7 @@ QPointer<THelpWindow>& SharedHelpWindow()
 
 void WatchHelpKey(QWidget& window, const QString& topic)
 {
-    auto* watcher = new THelpKeyWatcher(window, topic);
-    window.installEventFilter(watcher);
-    for (QWidget* child : window.findChildren<QWidget*>())
-        child->installEventFilter(watcher);
+    new THelpKey(&window, [topic] { ShowHelpTopic(topic); });
 }
 
 QString HelpFolder()

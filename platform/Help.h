@@ -17,8 +17,7 @@ bool DisplayHelpTopic(const QString& folder, const QString& topic);
 // DisplayHelpTopic on the program's own help folder.
 bool ShowHelpTopic(const QString& topic);
 
-// F1 released anywhere in the window shows the topic. Line edits and buttons keep their key releases to
-// themselves, so every control the window holds when this is called is watched too.
+// F1 released anywhere in the window, or in any control it holds now or later, shows the topic.
 void WatchHelpKey(QWidget& window, const QString& topic);
 
 // Closes the help window of the main window; the program is ending.

@@ -1,6 +1,7 @@
 #include "shell/BackupArchive.h"
 
 #include "store/DataStore.h"
+#include "store/SQLiteDatabase.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,10 +134,14 @@ public:
         return m_file.fileName();
     }
 
+    // The mode of the file it replaces, or an ordinary file's (a temporary file starts private to its
+    // owner, which would shut out the other people who share the program's folder).
     void TakePermissionsOf(const QString& path)
     {
         if (QFileInfo::exists(path))
             QFile::setPermissions(Path(), QFile::permissions(path));
+        else
+            QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
 
     // Moves the finished file over its final place in one step.
@@ -335,14 +340,21 @@ void KeepBeforeRestore(const QString& dataFile)
     copy.Finish();
     copy.TakePermissionsOf(dataFile);
     copy.PutInPlace();
-    // A change cut off by a crash leaves its journal beside the data file. It belongs to the file kept
-    // now; left where it is, the engine would "repair" the restored file with the old file's pages.
-    const QString journal = dataFile + QStringLiteral("-journal");
-    const QString keptJournal = kept + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal))
-        Replace(journal, keptJournal);
-    else
-        QFile::remove(keptJournal);
+    QFile::remove(kept + QStringLiteral("-journal"));
+}
+
+// A change cut off by a crash leaves its journal beside the data file, and the engine mends the file from
+// it at the next open. That is done now, by the engine itself, before the file is copied or replaced: a
+// copy taken without it would hold half a change, and a journal left beside a restored file would be
+// played into a file it was never about. Whatever journal remains afterwards holds nothing to mend.
+void SettleDataFile(const QString& dataFile)
+{
+    if (QFileInfo::exists(dataFile)) {
+        TSQLiteDatabase db;
+        db.SetFileName(dataFile);
+        db.Open();
+        db.ExecSQL(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    }
 }
 
 } // namespace
@@ -368,14 +380,30 @@ TOutcome WriteBackupArchive(const QString& dataFile, const QString& target)
         if (chosen.absoluteFilePath() == data.absoluteFilePath() ||
             (chosen.exists() && chosen.canonicalFilePath() == data.canonicalFilePath()))
             throw EStep{QStringLiteral("a backup cannot be saved over the data file itself")};
-        const QByteArray archive = BuildArchive(dataFile);
-        TNewFile file(target);
+        SettleDataFile(dataFile);
+        // A damaged file is not archived: saved under the usual name it would replace the last good backup.
+        if (!TDataStore::IsOpenableDataFile(dataFile))
+            throw EStep{QStringLiteral("the data file is damaged or is not a Cofferly data file")};
+        // A link (to a backup on another disk, say) is written through, not replaced by a local file.
+        const QString destination = chosen.isSymLink() ? chosen.symLinkTarget() : chosen.absoluteFilePath();
+        QByteArray archive;
+        {
+            // Read while a read lock keeps everybody else's changes out, so the archive is one moment's file.
+            TSQLiteDatabase db;
+            db.SetFileName(dataFile);
+            db.Open(true);
+            db.ExecSQL(QStringLiteral("BEGIN; SELECT count(*) FROM sqlite_master"));
+            archive = BuildArchive(dataFile);
+            db.ExecSQL(QStringLiteral("COMMIT"));
+        }
+        TNewFile file(destination);
         file.Create();
         file.Write(archive.constData(), archive.size());
         file.Finish();
         CheckArchive(file.Path(), data.size());
+        file.TakePermissionsOf(destination);
         file.PutInPlace();
-        SyncFolder(chosen.absolutePath());
+        SyncFolder(QFileInfo(destination).absolutePath());
         return {true, {}};
     } catch (const EStep& step) {
         return {false, step.reason};
@@ -386,6 +414,7 @@ TOutcome RestoreDataFile(const QString& source, const QString& dataFile)
 {
     try {
         const QString folder = QFileInfo(dataFile).absolutePath();
+        SettleDataFile(dataFile);
         const bool hadDataFile = QFileInfo(dataFile).isFile();
         // The copy kept of the present data file needs its room too.
         const qint64 keptSize = hadDataFile ? QFileInfo(dataFile).size() : 0;
@@ -401,10 +430,11 @@ TOutcome RestoreDataFile(const QString& source, const QString& dataFile)
         // What arrived on the disk is what counts: it is checked as the program will open it.
         if (!TDataStore::IsOpenableDataFile(candidate.Path()))
             throw EStep{QStringLiteral("the data file in the backup is damaged or is not a Cofferly data file")};
-        if (hadDataFile) {
-            candidate.TakePermissionsOf(dataFile);
+        candidate.TakePermissionsOf(dataFile);
+        if (hadDataFile)
             KeepBeforeRestore(dataFile);
-        }
+        // The journal of the replaced file, if any is left, must not meet the new one.
+        QFile::remove(dataFile + QStringLiteral("-journal"));
         candidate.PutInPlace();
         SyncFolder(folder);
         return {true, {}};

@@ -1,6 +1,6 @@
 #include "shell/Help.h"
 
-#include "shell/Screen.h"
+#include "ui/Screen.h"
 
 namespace help {
 

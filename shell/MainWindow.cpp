@@ -8,7 +8,7 @@
 #include "shell/Backup.h"
 #include "shell/ConversionProgress.h"
 #include "shell/Help.h"
-#include "shell/Screen.h"
+#include "ui/Screen.h"
 #include "shell/SettingsDefaults.h"
 #include "shell/StartupTips.h"
 #include "systems/Architect.h"

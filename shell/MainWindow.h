@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/MainWindowInterface.h"
-#include "shell/Screen.h"
 #include "store/DataStore.h"
 #include "store/UndoJournal.h"
+#include "ui/MainWindowInterface.h"
+#include "ui/Screen.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -56,6 +56,8 @@ public:
     bool ScreenBusy() const override { return m_screenBusy; }
     void PostReleaseScreen(TScreenFrame* screen) override;
     void SetPrintEnabled(bool enabled) override;
+    bool RememberedShowBudgetTray() const override { return ShowBudgetTray; }
+    void SetRememberedShowBudgetTray(bool show) override { ShowBudgetTray = show; }
     void ShowHelpTopic(const QString& topic) override;
     void ShowScreenHelp() override;
     void NotifyUpdateSystems() override { Notify(PlugInNotice::Systems); }

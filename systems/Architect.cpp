@@ -3,7 +3,7 @@
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "resources/Resources.h"
-#include "shell/MainWindowInterface.h"
+#include "ui/MainWindowInterface.h"
 #include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
 #include "systems/PasswordDialogs.h"

@@ -3,7 +3,7 @@
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "resources/Resources.h"
-#include "shell/MainWindowInterface.h"
+#include "ui/MainWindowInterface.h"
 #include "systems/Architect.h"
 
 #include <QHBoxLayout>

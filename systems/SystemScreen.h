@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Screen.h"
+#include "ui/Screen.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "platform/ModalForm.h"
-#include "shell/Screen.h"
+#include "ui/Screen.h"
 #include "shell/SettingsDefaults.h"
 #include "store/Encodings.h"
 #include "systems/Architect.h"

@@ -45,6 +45,11 @@ public:
 
     virtual void SetPrintEnabled(bool enabled) = 0;
 
+    // Whether the transaction wizard shows its budget tray: read from the settings when the main window is
+    // shown, and kept current by the wizard, which also writes it back to the settings.
+    virtual bool RememberedShowBudgetTray() const = 0;
+    virtual void SetRememberedShowBudgetTray(bool show) = 0;
+
     virtual void ShowHelpTopic(const QString& topic) = 0;
     virtual void ShowScreenHelp() = 0;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MainWindowInterface.h"
+#include "ui/MainWindowInterface.h"
 
 #include <QFrame>
 #include <functional>

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QSet>
+#include <QStyledItemDelegate>
+
+// The look every grid of the program shares: every other data row shaded, money that is below zero in
+// red, and the text of a shaded cell set a little in from its edges.
+namespace ui {
+
+QColor StripeColour();
+QColor NegativeMoneyColour();
+// How far the text of a shaded cell stands in from the cell's left and top edges, in pixels.
+inline constexpr int kCellTextOffset = 2;
+
+// True for rows that are shaded: the odd ones, counting data rows from 0.
+inline bool IsStripedRow(int row)
+{
+    return row % 2 == 1;
+}
+// A money text that is drawn in red: one that begins with "-".
+bool IsNegativeMoneyText(const QString& text);
+
+// Draws the cells of a grid in the shared look. Rows with an odd index that are not selected get the
+// stripe colour with their text 2 pixels in from the left and top; other cells are drawn the style's own
+// way. In the money columns a text beginning with "-" is drawn in red in either case.
+class TGridCellDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit TGridCellDelegate(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
+
+    void SetMoneyColumns(const QSet<int>& columns) { m_moneyColumns = columns; }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    QSet<int> m_moneyColumns;
+};
+
+} // namespace ui
