@@ -280,33 +280,35 @@ void TfrmCheckWizard::BuildLayout()
     setTabOrder(memNotes, btnOk);
     setTabOrder(btnOk, btnCancel);
 
-    connect(edParty, &QComboBox::editTextChanged, this, &TfrmCheckWizard::edPartyChange);
-    connect(edParty, &QComboBox::currentIndexChanged, this, &TfrmCheckWizard::edPartyChange);
-    connect(edAmount, &TRealEdit::Exited, this, [this] {
+    connect(edParty, &QComboBox::editTextChanged, this, platform::UserAction([this] { edPartyChange(); }));
+    connect(edParty, &QComboBox::currentIndexChanged, this, platform::UserAction([this] { edPartyChange(); }));
+    connect(edAmount, &TRealEdit::Exited, this, platform::UserAction([this] {
         if (!m_closing)
             edAmountExit();
-    });
-    connect(btnGrossNet, &QToolButton::clicked, this, &TfrmCheckWizard::btnGrossNetClick);
+    }));
+    connect(btnGrossNet, &QToolButton::clicked, this, platform::UserAction([this] { btnGrossNetClick(); }));
     // The edit ends as soon as the cell's text is committed: closing the editor then gives the focus back to
     // the row, whose entry would remember the new text before the edit could compare it with the old one.
     connect(gridGrossNet->itemDelegate(), &QAbstractItemDelegate::commitData, this,
-            &TfrmCheckWizard::gridGrossNetEditEnded);
+            platform::UserAction([this] { gridGrossNetEditEnded(); }));
     connect(gridGrossNet->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            &TfrmCheckWizard::gridGrossNetEditEnded);
+            platform::UserAction([this] { gridGrossNetEditEnded(); }));
     // Only the gross amount can be selected in its row.
     connect(gridGrossNet, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        if (row == 0 && column == 0)
-            gridGrossNet->setCurrentCell(0, 1);
+        platform::RunUserAction([&] {
+            if (row == 0 && column == 0)
+                gridGrossNet->setCurrentCell(0, 1);
+        });
     });
     connect(gridBudgetItems->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            &TfrmCheckWizard::gridBudgetItemsEditEnded);
+            platform::UserAction([this] { gridBudgetItemsEditEnded(); }));
     connect(gridBudgetItems, &QTableWidget::currentCellChanged, this,
-            [this](int row, int column) { gridBudgetItemsSelectCell(row, column); });
-    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this, &TfrmCheckWizard::gridBudgetItemsDblClick);
-    connect(btnAddBudgetItem, &QPushButton::clicked, this, &TfrmCheckWizard::btnAddBudgetItemClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmCheckWizard::btnOkClick);
+            [this](int row, int column) { platform::RunUserAction([&] { gridBudgetItemsSelectCell(row, column); }); });
+    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this, platform::UserAction([this] { gridBudgetItemsDblClick(); }));
+    connect(btnAddBudgetItem, &QPushButton::clicked, this, platform::UserAction([this] { btnAddBudgetItemClick(); }));
+    connect(btnOk, &QPushButton::clicked, this, platform::UserAction([this] { btnOkClick(); }));
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this, &TfrmCheckWizard::SlideTrayButton1Click);
+    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this, platform::UserAction([this] { SlideTrayButton1Click(); }));
 }
 
 void TfrmCheckWizard::SetClientWidth(int width)
@@ -582,6 +584,14 @@ void TfrmCheckWizard::done(int result)
 
 bool TfrmCheckWizard::eventFilter(QObject* watched, QEvent* event)
 {
+    // The edits ended here convert amounts, which may raise: the error stops inside, not in the toolkit.
+    bool consumed = false;
+    platform::RunUserAction([&] { consumed = WizardEventFilter(watched, event); });
+    return consumed;
+}
+
+bool TfrmCheckWizard::WizardEventFilter(QObject* watched, QEvent* event)
+{
     if (m_closing && event->type() == QEvent::FocusOut)
         return QDialog::eventFilter(watched, event);
     if (watched == edParty) {
@@ -626,7 +636,7 @@ void TfrmCheckWizard::edPartyChange()
         m_partyChanged = true;
 }
 
-void TfrmCheckWizard::edPartyExit()
+void TfrmCheckWizard::MatchPartyText()
 {
     const QString text = edParty->currentText();
     for (int i = 0; i < edParty->count(); ++i) {
@@ -636,6 +646,11 @@ void TfrmCheckWizard::edPartyExit()
             break;
         }
     }
+}
+
+void TfrmCheckWizard::edPartyExit()
+{
+    MatchPartyText();
     if (m_partyChanged)
         RerunAllocation();
     m_partyChanged = false;
@@ -794,6 +809,9 @@ void TfrmCheckWizard::btnOkClick()
         return;
     }
     BalanceIntoUnbudgeted();
+    // Enter presses OK without leaving the party box: a name typed in another case is still the listed
+    // party, not a new one beside it.
+    MatchPartyText();
     const QString text = edParty->currentText();
     if (SelectedPartyID() == 0 && !text.trimmed().isEmpty() && text != QLatin1String("Transfer")) {
         // Stored the way the data file keeps names, and listed the same way.

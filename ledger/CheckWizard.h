@@ -83,6 +83,8 @@ public:
 
     // Event handlers, public so that the register's tests and the dialog's own tests can drive them.
     void edPartyExit();
+    // The typed party name becomes the listed party of that name in any case, when there is one.
+    void MatchPartyText();
     void edAmountExit();
     void btnGrossNetClick();
     void gridGrossNetEnter();
@@ -121,6 +123,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool WizardEventFilter(QObject* watched, QEvent* event);
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 

@@ -394,13 +394,15 @@ struct PartyCase
 
 TEST_F(CheckWizardTest, OkStoresARevivesOrRefusesTheParty)
 {
+    // The cases run in order on one data file: each sees the parties the earlier ones left.
     const PartyCase cases[] = {
-        {"Gone Ltd", nullptr, "Gone Ltd", false}, // the deleted party comes back
-        {"gone ltd", nullptr, "gone ltd", true},  // a match only without regard to case is another party
+        {"Gone Ltd", nullptr, "Gone Ltd", false},   // the deleted party comes back
+        {"gone ltd", nullptr, "Gone Ltd", false},   // once listed, it is found in any case
+        {"acme CORP", nullptr, "Acme Corp", false}, // OK without leaving the box still finds the listed one
+        {"Transfer", "\"Transfer\" is a reserved name.", nullptr, false},
         {"Carol", nullptr, "Carol", true},
         {"transfer", nullptr, "transfer", true},
         {"50% off", nullptr, "50  off", true}, // stored and listed the way the data file keeps it
-        {"Transfer", "\"Transfer\" is a reserved name.", nullptr, false},
         {"   ", "You must select a party.", nullptr, false},
         {"", "You must select a party.", nullptr, false},
     };
@@ -427,6 +429,20 @@ TEST_F(CheckWizardTest, OkStoresARevivesOrRefusesTheParty)
         }
     }
     EXPECT_EQ(Value(QStringLiteral("SELECT ROWID FROM Parties WHERE Name = 'Gone Ltd'")), QStringLiteral("3"));
+}
+
+TEST_F(CheckWizardTest, AnAmountTooLargeToStoreIsToldWhereItIsLeftAndChangesNothing)
+{
+    auto wizard = Wizard(Mode::Credit);
+    EnterAmount(*wizard, QStringLiteral("10"));
+    const QStringList before = TrayTexts(*wizard, 1);
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("is not a valid integer value"));
+    wizard->edAmount->setText(QStringLiteral("30000000"));
+    // Left the way the field tells it: the error stops in the wizard's own handler.
+    emit wizard->edAmount->Exited();
+    EXPECT_EQ(messages.Pending(), 0);
+    EXPECT_EQ(TrayTexts(*wizard, 1), before);
 }
 
 TEST_F(CheckWizardTest, AnUnreadableDataFileListsNothing)
