@@ -360,8 +360,6 @@ void TfrmCheckWizard::FillBudgetGrid()
     {
         TCloseOnExit close(db);
         m_main.OpenStore();
-        // A file that could not be opened runs nothing and would leave an earlier result in place.
-        db.ClearResults();
         db.ExecSQL(
             m_includeDeleted
                 ? QStringLiteral("SELECT Name, ROWID FROM BudgetCategories WHERE SystemID = %1 ORDER BY Name ASC")
@@ -392,7 +390,6 @@ void TfrmCheckWizard::FillPartyList()
     TSQLiteDatabase& db = m_main.Data();
     TCloseOnExit close(db);
     m_main.OpenStore();
-    db.ClearResults();
     db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Parties WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                               "ORDER BY Name ASC")
                    .arg(m_system));
@@ -430,7 +427,6 @@ void TfrmCheckWizard::FillAccountLists()
     TSQLiteDatabase& db = m_main.Data();
     TCloseOnExit close(db);
     m_main.OpenStore();
-    db.ClearResults();
     db.ExecSQL(QStringLiteral("SELECT Name, ROWID FROM Accounts WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                               "ORDER BY Name ASC")
                    .arg(m_system));

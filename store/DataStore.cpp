@@ -130,6 +130,8 @@ void TDataStore::OpenStore()
     });
     try {
         const FileState state = Inspect(path);
+        if (state != FileState::Usable)
+            m_identified = false;
         // A file we cannot read is never opened read-write: the engine must not get the chance to
         // write into, or over, the only copy of someone's records.
         if (state == FileState::OldEngine || state == FileState::NotDatabase) {
@@ -137,12 +139,16 @@ void TDataStore::OpenStore()
             return;
         }
         // A database of another program is told by its tables on a connection that cannot write: even
-        // reading through a read-write one could roll back or check-point that program's own files.
-        if (state == FileState::Usable) {
+        // reading through a read-write one could roll back or check-point that program's own files. A
+        // file found to be ours is not looked at again in this run (every action opens it).
+        schema::Layout layout = m_identified ? schema::Layout::Current : schema::Layout::Unreadable;
+        if (state == FileState::Usable && !m_identified) {
             TSQLiteDatabase probe;
             probe.SetFileName(path);
             probe.Open(true);
-            if (probe.IsOpen() && schema::LayoutOf(probe) == schema::Layout::Foreign) {
+            if (probe.IsOpen())
+                layout = schema::LayoutOf(probe);
+            if (layout == schema::Layout::Foreign) {
                 ReportFileProblem(path, FileState::NotDatabase);
                 return;
             }
@@ -158,10 +164,14 @@ void TDataStore::OpenStore()
             return;
         }
         if (state == FileState::Usable) {
-            // A damaged file may carry a valid header, and a database of another program is a valid
-            // file: the list of its tables tells them apart, before anything is written.
-            switch (schema::LayoutOf(db)) {
+            // A damaged file may carry a valid header: the list of its tables is its first real read. A
+            // file the read-only look could not read (the journal of a crash to roll back first) is read
+            // here.
+            if (layout == schema::Layout::Unreadable)
+                layout = schema::LayoutOf(db);
+            switch (layout) {
             case schema::Layout::Current:
+                m_identified = true;
                 break;
             case schema::Layout::Previous:
                 if (m_upgrade && !m_upgradeFailed) {

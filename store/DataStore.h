@@ -89,6 +89,7 @@ public:
     {
         m_reported = false;
         m_upgradeFailed = false;
+        m_identified = false;
     }
 
     // The path OpenStore uses: the program directory, taken afresh at each call.
@@ -121,4 +122,6 @@ private:
     bool m_reported = false;
     // An upgrade that failed is not tried again in this run; the file stays as it was until the next.
     bool m_upgradeFailed = false;
+    // The file has been seen to hold this version's tables; it is not inspected again in this run.
+    bool m_identified = false;
 };

@@ -81,6 +81,42 @@ EConvertError EConvertError::InvalidInteger(const QString& text)
     return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+bool FixDecimalPlaces(QString& s, qsizetype start, int places)
+{
+    int decimals = -1;
+    for (qsizetype i = start; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (!IsDigit(c) && c != QLatin1Char('.'))
+            return false;
+        if (decimals >= 0)
+            ++decimals;
+        if (c == QLatin1Char('.')) {
+            // A second point counts as a decimal digit "0": 1.2.3 reads as 1.20.
+            if (decimals < 0)
+                decimals = 0;
+            else
+                s[i] = QLatin1Char('0');
+        }
+        // Further decimals are cut, never rounded.
+        if (decimals == places) {
+            s.truncate(i + 1);
+            break;
+        }
+    }
+    if (decimals < 0) {
+        if (places > 0)
+            s.append(QLatin1Char('.'));
+        decimals = 0;
+    }
+    if (places == 0 && s.endsWith(QLatin1Char('.')))
+        s.chop(1);
+    while (decimals < places) {
+        s.append(QLatin1Char('0'));
+        ++decimals;
+    }
+    return true;
+}
+
 QString NormalizeMoneyText(const QString& s0, const QString& defaultText)
 {
     QString s = TrimBlanks(s0);
@@ -98,32 +134,8 @@ QString NormalizeMoneyText(const QString& s0, const QString& defaultText)
         s = QLatin1String("-0") + s.mid(1);
     }
 
-    int decimals = -1;
-    for (qsizetype i = start; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (!IsDigit(c) && c != QLatin1Char('.'))
-            return defaultText;
-        if (decimals >= 0)
-            ++decimals;
-        if (c == QLatin1Char('.')) {
-            if (decimals < 0)
-                decimals = 0;
-            else
-                s[i] = QLatin1Char('0');
-        }
-        if (decimals == 2) {
-            s.truncate(i + 1);
-            break;
-        }
-    }
-    if (decimals < 0) {
-        s.append(QLatin1Char('.'));
-        decimals = 0;
-    }
-    while (decimals < 2) {
-        s.append(QLatin1Char('0'));
-        ++decimals;
-    }
+    if (!FixDecimalPlaces(s, start, 2))
+        return defaultText;
 
     if (negative) {
         while (s.size() > 2 && s[1] == QLatin1Char('0') && s[2] != QLatin1Char('.'))

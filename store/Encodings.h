@@ -22,6 +22,11 @@ private:
 // Money values are signed 32-bit counts of hundredths in the data file and money texts with exactly two
 // decimals on screen ("12.34", "-0.05").
 
+// The decimal part of a number text from start on: digits and points only (false otherwise, s then
+// unusable), a second point read as the digit 0, decimals beyond places cut (never rounded), and the point
+// and zeros added up to places (no point at all for 0 places). Money texts and the amount fields share it.
+bool FixDecimalPlaces(QString& s, qsizetype start, int places);
+
 // The canonical money text of s0, or defaultText when s0 cannot be used. Extra decimals are cut, never
 // rounded.
 QString NormalizeMoneyText(const QString& s0, const QString& defaultText);

@@ -49,36 +49,8 @@ QString Normalize(const QString& text, const QString& lastAccepted, const TForma
         t.replace(0, 1, QStringLiteral("-0"));
     }
 
-    int decimals = -1;
-    for (qsizetype i = start; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (!IsDigit(c) && c != QLatin1Char('.'))
-            return lastAccepted;
-        if (decimals >= 0)
-            ++decimals;
-        if (c == QLatin1Char('.')) {
-            // A second point counts as a decimal digit "0": 1.2.3 reads as 1.20.
-            if (decimals < 0)
-                decimals = 0;
-            else
-                t[i] = QLatin1Char('0');
-        }
-        if (decimals == format.decimalPlaces) {
-            t.truncate(i + 1);
-            break;
-        }
-    }
-    if (decimals < 0) {
-        if (format.decimalPlaces > 0)
-            t.append(QLatin1Char('.'));
-        decimals = 0;
-    }
-    if (format.decimalPlaces == 0 && t.endsWith(QLatin1Char('.')))
-        t.chop(1);
-    while (decimals < format.decimalPlaces) {
-        t.append(QLatin1Char('0'));
-        ++decimals;
-    }
+    if (!FixDecimalPlaces(t, start, format.decimalPlaces))
+        return lastAccepted;
     return t;
 }
 

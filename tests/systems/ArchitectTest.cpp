@@ -6,75 +6,48 @@
 #include "systems/PasswordDialogs.h"
 #include "systems/SystemScreen.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
-#include <deque>
 
 namespace {
 
 using platform::MsgAnswer;
 using testing_support::ScriptedMessages;
 
-// Scripted dialogs: each expected dialog is filled in by its step and accepted or rejected.
-class ScriptedDialogs
+// The shared scripted dialogs, with the two the tree shows: the password question and the password
+// settings.
+class ScriptedDialogs : public testing_support::ScriptedDialogs
 {
 public:
     using Step = std::function<int(QDialog&)>;
-    ScriptedDialogs()
-    {
-        platform::SetModalInterceptor([this](QDialog& dialog) {
-            if (m_steps.empty()) {
-                ADD_FAILURE() << "unexpected dialog " << dialog.objectName().toStdString();
-                return int(QDialog::Rejected);
-            }
-            Step step = std::move(m_steps.front());
-            m_steps.pop_front();
-            return step(dialog);
-        });
-    }
-    ~ScriptedDialogs()
-    {
-        platform::SetModalInterceptor({});
-        if (!m_steps.empty())
-            ADD_FAILURE() << m_steps.size() << " expected dialog(s) never shown";
-    }
     ScriptedDialogs& Then(Step step)
     {
-        m_steps.push_back(std::move(step));
+        Expect<QDialog>(std::move(step));
         return *this;
     }
     // The password question, answered with a text.
     ScriptedDialogs& Password(const QString& typed)
     {
-        return Then([typed](QDialog& dialog) {
-            auto* ask = dynamic_cast<TfrmPasswordDialog*>(&dialog);
-            EXPECT_NE(ask, nullptr) << "expected the password question";
-            if (!ask)
-                return int(QDialog::Rejected);
-            ask->edPassword->setText(typed);
+        Expect<TfrmPasswordDialog>([typed](TfrmPasswordDialog& ask) {
+            ask.edPassword->setText(typed);
             return int(QDialog::Accepted);
         });
+        return *this;
     }
     // The password settings, filled in by a function; Accepted unless it says otherwise.
     ScriptedDialogs& Settings(std::function<void(TfrmPass&)> fill, int result = QDialog::Accepted)
     {
-        return Then([fill, result](QDialog& dialog) {
-            auto* pass = dynamic_cast<TfrmPass*>(&dialog);
-            EXPECT_NE(pass, nullptr) << "expected the password settings";
-            if (!pass)
-                return int(QDialog::Rejected);
-            fill(*pass);
+        Expect<TfrmPass>([fill, result](TfrmPass& pass) {
+            fill(pass);
             return result;
         });
+        return *this;
     }
-    int Pending() const { return int(m_steps.size()); }
-
-private:
-    std::deque<Step> m_steps;
 };
 
 class ArchitectTest : public ShellFixture
