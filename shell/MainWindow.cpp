@@ -8,11 +8,12 @@
 #include "shell/Backup.h"
 #include "shell/ConversionProgress.h"
 #include "shell/Help.h"
-#include "ui/Screen.h"
 #include "shell/SettingsDefaults.h"
 #include "shell/StartupTips.h"
 #include "systems/Architect.h"
+#include "systems/SetupWizard.h"
 #include "systems/SystemScreen.h"
+#include "ui/Screen.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +62,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_journal(m_store)
 
     CreateMenus();
     m_store.SetUpgradeHook(&UpgradeWithProgress);
+    m_store.SetSetupWizardHook([this](TSQLiteDatabase&) { RunSetupWizard(*this, this); });
     m_journal.SetEnabledHandler([this](bool enabled) { Action(QStringLiteral("mitmUndo"))->setEnabled(enabled); });
     m_journal.SetNoticeHandler([this](const QString& notice) {
         if (notice == QLatin1String("Systems"))

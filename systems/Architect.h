@@ -4,8 +4,10 @@
 #include <QIcon>
 #include <QTreeWidget>
 #include <array>
+#include <optional>
 
 class IMainWindow;
+class TStoreChange;
 class QMenu;
 class QAction;
 class TframArchitect;
@@ -22,6 +24,16 @@ enum class NodeKind
     Accounts,
     Account,
 };
+
+// The rows every budget system holds from its creation, written inside the caller's change: the system
+// itself (with its password, or none), its "Unbudgeted" budget item, its hidden "Transfer" party and the
+// base rule that puts every credit into "Unbudgeted".
+struct TNewSystemRows
+{
+    qint64 system = 0;
+    qint64 unbudgeted = 0;
+};
+TNewSystemRows InsertBudgetSystem(TStoreChange& change, const QString& name, const std::optional<QString>& password);
 
 // The tree control: selects on every mouse button, clears the selection over empty space, and asks the
 // frame before a caption may be edited in place.

@@ -4,82 +4,20 @@
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
+#include "ui/TextFilters.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QValidator>
 
 namespace {
 
 const QString kHelpTopic = QStringLiteral("Password.htm");
 constexpr int kFieldWidth = 260;
-
-// The characters the data file does not keep as typed (see CleanText): refused at the keyboard, so that
-// what the person sees is what gets stored.
-bool NoSqlWildcards(QChar c)
-{
-    return c != QLatin1Char('"') && c != QLatin1Char('%') && c != QLatin1Char('_');
-}
-
-bool LetterOrDigit(QChar c)
-{
-    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
-}
-
-// Keeps the refused characters out of a field. A refused key is swallowed before the field sees it, so
-// the field's undo history stays whole; whatever arrives by other ways (paste, drop, input methods) goes
-// through the validator, which drops the refused characters and keeps the rest.
-class TCharacterFilter : public QValidator
-{
-public:
-    using Allowed = bool (*)(QChar);
-
-    TCharacterFilter(QLineEdit* field, Allowed allowed) : QValidator(field), m_allowed(allowed)
-    {
-        field->setValidator(this);
-        field->installEventFilter(this);
-    }
-
-    State validate(QString& input, int& pos) const override
-    {
-        QString kept;
-        kept.reserve(input.size());
-        int keptBeforeCursor = 0;
-        for (int i = 0; i < input.size(); ++i) {
-            if (!m_allowed(input[i]))
-                continue;
-            kept += input[i];
-            if (i < pos)
-                ++keptBeforeCursor;
-        }
-        input = kept;
-        pos = keptBeforeCursor;
-        return Acceptable;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            // Editing keys (Backspace, Enter, Ctrl+V...) bring control characters or none and pass.
-            const QString text = static_cast<QKeyEvent*>(event)->text();
-            for (QChar c : text)
-                if (c.isPrint() && !m_allowed(c))
-                    return true;
-        }
-        return QValidator::eventFilter(watched, event);
-    }
-
-private:
-    Allowed m_allowed;
-};
 
 // The picture at the left of both dialogs. Without the picture the panel keeps its plain colour.
 QLabel* MakeSidePanel(QWidget* parent)
@@ -97,18 +35,11 @@ QLabel* MakeSidePanel(QWidget* parent)
     return panel;
 }
 
-// An asterisk for every character, whatever mask the style would draw.
-void MaskField(QLineEdit* field)
-{
-    field->setEchoMode(QLineEdit::Password);
-    field->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
-}
-
 QLineEdit* MakePasswordField(const QString& name, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
-    MaskField(field);
+    MaskPasswordField(field);
     field->setFixedWidth(kFieldWidth);
     return field;
 }
@@ -147,6 +78,52 @@ void AddButtons(QVBoxLayout* layout, QPushButton* ok, QPushButton* cancel)
 
 } // namespace
 
+void MaskPasswordField(QLineEdit* field)
+{
+    field->setEchoMode(QLineEdit::Password);
+    field->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+}
+
+// ----------------------------------------------------------------------------------------------------------
+
+TNewPasswordFields::TNewPasswordFields(QCheckBox* noPassword, QLabel* passLabel, QLineEdit* pass, QLabel* retypeLabel,
+                                       QLineEdit* retype)
+    : QObject(noPassword), m_noPassword(noPassword), m_passLabel(passLabel), m_pass(pass), m_retypeLabel(retypeLabel),
+      m_retype(retype), m_fieldBase(pass->palette().color(QPalette::Base))
+{
+    connect(noPassword, &QCheckBox::toggled, this, &TNewPasswordFields::Apply);
+    Apply();
+}
+
+void TNewPasswordFields::Apply()
+{
+    const bool typing = !m_noPassword->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(m_passLabel), static_cast<QWidget*>(m_pass),
+                       static_cast<QWidget*>(m_retypeLabel), static_cast<QWidget*>(m_retype)})
+        w->setEnabled(typing);
+    // Greyed like the window's face, so that the fields read as out of use, not merely empty.
+    const QColor base = typing ? m_fieldBase : m_noPassword->palette().color(QPalette::Button);
+    for (QLineEdit* field : {m_pass, m_retype}) {
+        QPalette pal = field->palette();
+        pal.setColor(QPalette::Base, base);
+        field->setPalette(pal);
+    }
+}
+
+bool TNewPasswordFields::ConfirmRetyped(QWidget* parent)
+{
+    if (m_noPassword->isChecked() || m_pass->text() == m_retype->text())
+        return true;
+    platform::ShowMessage(platform::MsgIcon::Information,
+                          QStringLiteral("Your retyped password does not match your requested password.\r"
+                                         "Please type your password again."),
+                          platform::MsgButtons::Ok, parent);
+    m_pass->clear();
+    m_retype->clear();
+    m_pass->setFocus();
+    return false;
+}
+
 // ----------------------------------------------------------------------------------------------------------
 
 TPasswordDialogBase::TPasswordDialogBase(const QString& objectName, const QString& caption, QWidget* parent)
@@ -171,7 +148,7 @@ TfrmPasswordDialog::TfrmPasswordDialog(QWidget* parent)
 {
     QWidget* content = Content();
     edPassword = MakePasswordField(QStringLiteral("edPassword"), content);
-    new TCharacterFilter(edPassword, NoSqlWildcards);
+    new ui::TCharacterFilter(edPassword, ui::NoSqlWildcards);
     btnOK = MakeButton(QStringLiteral("btnOK"), QStringLiteral("OK"), content);
     btnOK->setDefault(true);
     btnCancel = MakeButton(QStringLiteral("btnCancel"), QStringLiteral("Cancel"), content);
@@ -207,7 +184,7 @@ TfrmPass::TfrmPass(QWidget* parent)
     edNameOldPass = new QLineEdit(content);
     edNameOldPass->setObjectName(QStringLiteral("edNameOldPass"));
     edNameOldPass->setFixedWidth(kFieldWidth);
-    new TCharacterFilter(edNameOldPass, NoSqlWildcards);
+    new ui::TCharacterFilter(edNameOldPass, ui::NoSqlWildcards);
     lblNameOldPass =
         MakeLabel(QStringLiteral("lblNameOldPass"), QStringLiteral("System name:"), edNameOldPass, content);
 
@@ -215,10 +192,10 @@ TfrmPass::TfrmPass(QWidget* parent)
     chkNoPass->setObjectName(QStringLiteral("chkNoPass"));
 
     edNewPass = MakePasswordField(QStringLiteral("edNewPass"), content);
-    new TCharacterFilter(edNewPass, LetterOrDigit);
+    new ui::TCharacterFilter(edNewPass, ui::LetterOrDigit);
     lblNewPass = MakeLabel(QStringLiteral("lblNewPass"), QStringLiteral("New password:"), edNewPass, content);
     edRetype = MakePasswordField(QStringLiteral("edRetype"), content);
-    new TCharacterFilter(edRetype, LetterOrDigit);
+    new ui::TCharacterFilter(edRetype, ui::LetterOrDigit);
     lblRetype = MakeLabel(QStringLiteral("lblRetype"), QStringLiteral("Retype password:"), edRetype, content);
 
     btnOK = MakeButton(QStringLiteral("btnOK"), QStringLiteral("OK"), content);
@@ -248,9 +225,7 @@ TfrmPass::TfrmPass(QWidget* parent)
     setTabOrder(btnOK, btnCancel);
     edNameOldPass->setFocus();
 
-    m_fieldBase = edNewPass->palette().color(QPalette::Base);
-    connect(chkNoPass, &QCheckBox::toggled, this, &TfrmPass::ApplyNoPassword);
-    ApplyNoPassword();
+    m_newPassword = new TNewPasswordFields(chkNoPass, lblNewPass, edNewPass, lblRetype, edRetype);
     connect(btnOK, &QPushButton::clicked, this, &TfrmPass::ConfirmPassword);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     WatchHelpKey();
@@ -263,35 +238,11 @@ void TfrmPass::SetInstructions(const QString& text)
 
 void TfrmPass::MaskNameField()
 {
-    MaskField(edNameOldPass);
-}
-
-void TfrmPass::ApplyNoPassword()
-{
-    const bool typing = !chkNoPass->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(lblNewPass), static_cast<QWidget*>(edNewPass),
-                       static_cast<QWidget*>(lblRetype), static_cast<QWidget*>(edRetype)})
-        w->setEnabled(typing);
-    // Greyed like the dialog's face, so that the fields read as out of use, not merely empty.
-    const QColor base = typing ? m_fieldBase : palette().color(QPalette::Button);
-    for (QLineEdit* field : {edNewPass, edRetype}) {
-        QPalette pal = field->palette();
-        pal.setColor(QPalette::Base, base);
-        field->setPalette(pal);
-    }
+    MaskPasswordField(edNameOldPass);
 }
 
 void TfrmPass::ConfirmPassword()
 {
-    if (!chkNoPass->isChecked() && edNewPass->text() != edRetype->text()) {
-        platform::ShowMessage(platform::MsgIcon::Information,
-                              QStringLiteral("Your retyped password does not match your requested password.\r"
-                                             "Please type your password again."),
-                              platform::MsgButtons::Ok, this);
-        edNewPass->clear();
-        edRetype->clear();
-        edNewPass->setFocus();
-        return;
-    }
-    accept();
+    if (m_newPassword->ConfirmRetyped(this))
+        accept();
 }

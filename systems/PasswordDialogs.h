@@ -1,14 +1,43 @@
 #pragma once
 
-#include <QColor>
 #include "platform/ModalForm.h"
 
+#include <QColor>
 #include <QDialog>
+#include <QObject>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// An asterisk for every character typed, whatever mask the style would draw.
+void MaskPasswordField(QLineEdit* field);
+
+// The "No password" box with the new password and its retyped copy under it, as the password settings
+// and the setup wizard both show them. Checking the box puts the two fields and their labels out of use
+// and gives the fields the window's face colour; clearing it gives them back, with their own colour. The
+// box's toggles apply it, whether the person or the program sets it.
+class TNewPasswordFields : public QObject
+{
+public:
+    TNewPasswordFields(QCheckBox* noPassword, QLabel* passLabel, QLineEdit* pass, QLabel* retypeLabel,
+                       QLineEdit* retype);
+
+    void Apply();
+    // True when no password is wanted or the two fields agree. Otherwise the person is told, both fields
+    // are emptied and the focus goes to the first, for the password to be typed again.
+    bool ConfirmRetyped(QWidget* parent);
+
+private:
+    QCheckBox* m_noPassword;
+    QLabel* m_passLabel;
+    QLineEdit* m_pass;
+    QLabel* m_retypeLabel;
+    QLineEdit* m_retype;
+    // The fields' own background, given back when a password may be typed again.
+    QColor m_fieldBase;
+};
 
 // What the two password dialogs share: the fixed 490 x 306 client area with the picture panel at the
 // left, F1 anywhere in the dialog for the password topic, and the place in the middle of the desktop.
@@ -27,7 +56,6 @@ protected:
     QWidget* Content() const { return m_content; }
     // Call once every control exists, so that F1 is seen whichever of them has the focus.
     void WatchHelpKey();
-
 
 private:
     QWidget* m_content;
@@ -69,9 +97,7 @@ public:
     QPushButton* btnCancel;
 
 private:
-    void ApplyNoPassword();
     void ConfirmPassword();
 
-    // The fields' own background, given back when a password may be typed again.
-    QColor m_fieldBase;
+    TNewPasswordFields* m_newPassword;
 };

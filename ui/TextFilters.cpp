@@ -17,6 +17,12 @@ QString WithoutSqlWildcards(const QString& text)
     return kept;
 }
 
+bool LetterOrDigit(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
 TCharacterFilter::TCharacterFilter(QLineEdit* field, Allowed allowed) : QValidator(field), m_allowed(allowed)
 {
     field->setValidator(this);

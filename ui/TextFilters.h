@@ -12,6 +12,8 @@ namespace ui {
 bool NoSqlWildcards(QChar c);
 // The text without the characters NoSqlWildcards refuses.
 QString WithoutSqlWildcards(const QString& text);
+// Password fields take the letters A to Z and a to z and the digits, nothing else.
+bool LetterOrDigit(QChar c);
 
 // Keeps refused characters out of a line edit. A refused key is swallowed before the field sees it, so
 // the field's own undo stays whole; text that arrives otherwise (paste, drop) loses the refused characters
