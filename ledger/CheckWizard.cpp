@@ -804,6 +804,13 @@ void TfrmCheckWizard::btnOkClick()
         accept();
         return;
     }
+    // Enter in the amount field presses OK with the focus still there: an amount typed since the field was
+    // entered has not been divided yet, as leaving the field would have done.
+    if (edAmount->hasFocus()) {
+        edAmount->Normalize();
+        if (edAmount->text() != edAmount->LastAcceptedText())
+            edAmountExit();
+    }
     BalanceIntoUnbudgeted();
     // Enter presses OK without leaving the party box: a name typed in another case is still the listed
     // party, not a new one beside it.
