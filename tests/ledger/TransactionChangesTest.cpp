@@ -267,24 +267,60 @@ INSTANTIATE_TEST_SUITE_P(Refusals, RefusedEntryTest,
                                            RefusedCase{"TransferCancelled", true, "50", false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Enter in the amount field presses OK at once: the amount typed last is divided by the rules all the same.
-TEST_F(TransactionChangesTest, EnterInTheAmountFieldDividesTheNewAmountByTheRules)
+// Enter presses OK from the field it was typed in: what was typed there is divided by the rules all the same.
+struct EnterCase
 {
-    Exec(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, IntoBudgetCat, "
-                        "AllAccounts, Priority, AllDeposits) VALUES (1, 't', 'Net Deposit', 1000, 1, 3, 't', 1, 't')"));
-    ASSERT_TRUE(Add(false, [](TfrmCheckWizard& wizard) {
+    const char* name;
+    bool inPartyBox;
+    std::vector<const char*> allocations; // %1: today
+};
+
+class EnterTest : public TransactionChangesTest, public ::testing::WithParamInterface<EnterCase>
+{
+};
+
+TEST_P(EnterTest, OkDividesWhatWasTypedLast)
+{
+    const EnterCase& c = GetParam();
+    // 10 % into Savings, and 5.00 into Car for Acme Corp alone.
+    Exec(QStringLiteral(
+        "INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, IntoBudgetCat, "
+        "AllAccounts, Priority, AllDeposits) VALUES (1, 't', 'Net Deposit', 1000, 1, 3, 't', 1, 't');"
+        "INSERT INTO BudgetRules (SystemID, IsPercent, Value, FromBudgetCat, IntoBudgetCat, AllAccounts, "
+        "Priority, AllDeposits, PartyID) VALUES (1, 'f', 500, 1, 2, 't', 2, 'f', 2)"));
+    ASSERT_TRUE(Add(false, [&](TfrmCheckWizard& wizard) {
         wizard.show();
         wizard.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&wizard));
-        ChooseParty(wizard, QStringLiteral("Bob"));
-        wizard.edAmount->setFocus();
-        wizard.edAmount->selectAll();
-        QTest::keyClicks(wizard.edAmount, QStringLiteral("100"));
-        QTest::keyClick(wizard.edAmount, Qt::Key_Return);
+        QWidget* field = wizard.edAmount;
+        if (c.inPartyBox) {
+            EnterAmount(wizard, QStringLiteral("100"));
+            field = wizard.edParty;
+        } else {
+            // Chosen in the list without leaving the box: the rules have not run yet.
+            wizard.edParty->setCurrentIndex(wizard.edParty->findText(QStringLiteral("Acme Corp")));
+        }
+        field->setFocus();
+        if (c.inPartyBox) {
+            QTest::keyClicks(field, QStringLiteral("Acme Corp"));
+        } else {
+            wizard.edAmount->selectAll();
+            QTest::keyClicks(field, QStringLiteral("100"));
+        }
+        QTest::keyClick(field, Qt::Key_Return);
         return wizard.result();
     }));
-    EXPECT_EQ(Allocations(), QStringList({"1|9000|1|" + Today(), "3|1000|1|" + Today()}));
+    QStringList allocations;
+    for (const char* a : c.allocations)
+        allocations << QString::fromLatin1(a).arg(Today());
+    EXPECT_EQ(Allocations(), allocations);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, EnterTest,
+    ::testing::Values(EnterCase{"InTheAmountField", false, {"1|8500|1|%1", "2|500|1|%1", "3|1000|1|%1"}},
+                      EnterCase{"InThePartyBox", true, {"1|8500|1|%1", "2|500|1|%1", "3|1000|1|%1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ----------------------------------------------------------------------------------------------------------
 // Editing a credit or a debit
@@ -546,6 +582,13 @@ TEST_F(TransactionChangesTest, ATransactionDeletedMeanwhileIsRefusedWithAMessage
     EXPECT_FALSE(ledger::DeleteTransaction(*main, nullptr, 2));
     EXPECT_EQ(Everything(), before);
     EXPECT_TRUE(main->Journal().UndoEnabled()) << "a refused deletion keeps the journal";
+
+    // A transfer undone meanwhile: its halves are gone, and so is its link.
+    ASSERT_TRUE(AddTransfer());
+    Undo();
+    messages.Expect(kGone);
+    EXPECT_FALSE(ledger::EditTransfer(*main, nullptr, 1, 1, 3));
+    EXPECT_EQ(Everything(), before);
 }
 
 TEST_F(TransactionChangesTest, AnEntryIntoAnAccountClosedMeanwhileIsRefused)
