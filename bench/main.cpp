@@ -2,6 +2,7 @@
 // work, so that the figures mean the same on a slow machine and a fast one. One line per figure:
 // "name: value".
 #include "bench/BenchData.h"
+#include "bench/CreditBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
@@ -176,6 +177,8 @@ int main(int argc, char* argv[])
     out << "gather: " << QString::number(double(gather) / double(engine), 'f', 2) << '\n';
     out.flush();
     if (!UpgradeFigure(dir, path, transactions, out))
+        return 1;
+    if (!bench::CreditFigure(path, out))
         return 1;
     return 0;
 }

@@ -804,6 +804,16 @@ void TfrmCheckWizard::btnOkClick()
         accept();
         return;
     }
+    // Enter presses OK with the focus still in the field it was typed in: an amount typed since the amount
+    // field was entered, or a party chosen in the party box, has not been divided yet, as leaving the field
+    // would have done.
+    if (edAmount->hasFocus()) {
+        edAmount->Normalize();
+        if (edAmount->text() != edAmount->LastAcceptedText())
+            edAmountExit();
+    } else if (edParty->hasFocus()) {
+        edPartyExit();
+    }
     BalanceIntoUnbudgeted();
     // Enter presses OK without leaving the party box: a name typed in another case is still the listed
     // party, not a new one beside it.
