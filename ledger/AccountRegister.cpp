@@ -323,6 +323,9 @@ void TframAccount::BuildLayout()
     connect(cmboParty, &QComboBox::currentIndexChanged, this, platform::UserAction([this] { cmboPartyChange(); }));
     connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             platform::UserAction([this] { GridTopLeftChanged(); }));
+    // A resized list may move its columns without a change of the scroll bar's value (at its end).
+    connect(Grid->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            platform::UserAction([this] { GridTopLeftChanged(); }));
 
     ApplyWidths(kFormWidths);
     m_model->SetResults(nullptr);
@@ -607,7 +610,7 @@ void TframAccount::PlaceFilterPanels()
     QWidget* const panels[TRegisterModel::ColumnCount] = {pnlPassed, pnlID, pnlDate, pnlAmount, pnlParty, pnlNotes};
     QWidget* const controls[TRegisterModel::ColumnCount] = {chkPassed, edID, cmboDate, cmboAmount, cmboParty, edNotes};
     const int height = pnlFilter->height();
-    int x = Grid->frameWidth();
+    const int left = Grid->frameWidth();
     for (int i = 0; i < TRegisterModel::ColumnCount; ++i) {
         QWidget* panel = panels[i];
         const bool last = i == TRegisterModel::ColNotes;
@@ -615,12 +618,14 @@ void TframAccount::PlaceFilterPanels()
             panel->hide();
             continue;
         }
+        // Each panel stands where its column starts in the list, also when the list is scrolled to its
+        // end and the first visible column is cut at the left.
+        const int x = left + GridHeader->sectionViewportPosition(i);
         int width = m_widths[size_t(i)] + kGridLineWidth;
         if (last)
             width = std::max(width, pnlFilter->width() - x);
         panel->setGeometry(x, 0, width, height);
         panel->show();
-        x += width;
         if (controls[i] == chkPassed) {
             const QSize box = chkPassed->sizeHint();
             chkPassed->setGeometry((width - box.width()) / 2, (height - box.height()) / 2, box.width(), box.height());
@@ -634,10 +639,7 @@ void TframAccount::GridTopLeftChanged()
 {
     if (m_mode != Mode::Account)
         return;
-    const int first = std::max(0, GridHeader->logicalIndexAt(0));
-    if (first == m_firstVisibleColumn)
-        return;
-    m_firstVisibleColumn = first;
+    m_firstVisibleColumn = std::max(0, GridHeader->logicalIndexAt(0));
     PlaceFilterPanels();
 }
 
