@@ -519,7 +519,7 @@ QString TframAccount::AccountConditions() const
     return conditions;
 }
 
-void TframAccount::RefreshList()
+QString TframAccount::ListQuery() const
 {
     const QString conditions = m_conditions ? m_conditions(*this) : QString();
     const int column =
@@ -533,6 +533,12 @@ void TframAccount::RefreshList()
                                        "Parties.ROWID) WHERE ((AccountID = %1)%2) ORDER BY %3%4, Transactions.ROWID%4")
                             .arg(QString::number(m_account), conditions, QLatin1String(kSortKeys[column]), direction);
 
+    return sql;
+}
+
+void TframAccount::RefreshList()
+{
+    const QString sql = ListQuery();
     const qint64 current = CurrentTransaction();
     const int currentRow = Grid->currentIndex().row();
     TSQLiteDatabase& db = m_main.Data();

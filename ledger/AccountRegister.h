@@ -61,6 +61,9 @@ public:
     // Runs the list query again and shows its rows; the current transaction stays current when it is
     // still listed.
     void RefreshList();
+    // The statement RefreshList runs: the account's rows that the condition provider admits, in the order
+    // of the sort column.
+    QString ListQuery() const;
     // Recomputes both balances.
     void RefreshBalances();
     // Sorts by a column: the current sort column reverses its direction, another becomes the sort column
