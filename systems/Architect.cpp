@@ -500,6 +500,10 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
         node->setText(0, name);
         m_main.RecordUndoGroup({{rename.arg(table, SqlText(old), QString::number(row)),
                                  system ? QStringLiteral("Systems") : QStringLiteral("Accounts")}});
+        // The account's register names it in its status bar.
+        if (auto* shown = dynamic_cast<TframAccount*>(m_main.CurrentScreen());
+            !system && shown && shown->Account() == row)
+            shown->SetAccountName(name);
     }
     if (system)
         m_main.NotifyUpdateSystems();

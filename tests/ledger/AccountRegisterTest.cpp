@@ -472,6 +472,15 @@ TEST_F(AccountRegisterTest, TheTreeShowsTheRegisterOfTheSelectedAccount)
     EXPECT_EQ(frame->StatusText(), QStringLiteral("Account: Bob's \"cash\""));
     QTest::keyRelease(frame->Grid, Qt::Key_F1);
     EXPECT_EQ(helpPages.back(), QStringLiteral("AccountTransactionsScreen.htm"));
+
+    // Renamed in the tree, the account is named so in its register's status bar.
+    main->Architect()->mitmRenameClick();
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Cash"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->StatusText(), QStringLiteral("Account: Cash"));
 }
 
 } // namespace
