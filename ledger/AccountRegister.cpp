@@ -246,7 +246,6 @@ void TframAccount::BuildLayout()
     pnlPassed = FilterPanel("pnlPassed");
     chkPassed = new QCheckBox(pnlPassed);
     chkPassed->setObjectName(QStringLiteral("chkPassed"));
-    chkPassed->setToolTip(QStringLiteral("Show passed transactions"));
     pnlID = FilterPanel("pnlID");
     edID = new QLineEdit(pnlID);
     edID->setObjectName(QStringLiteral("edID"));
