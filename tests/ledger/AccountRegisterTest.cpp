@@ -227,7 +227,7 @@ TEST_F(AccountRegisterTest, FilterChangesWhileLoadingAreNotStoredAndAGonePartyFi
                                     QStringLiteral("O'Brien"), QStringLiteral("Transfer")}));
 }
 
-TEST_F(AccountRegisterTest, FilterFieldsKeepOutThePastedDoubleQuote)
+TEST_F(AccountRegisterTest, FilterFieldsKeepOutTheDoubleQuoteAndApplyOnEnter)
 {
     ScriptedMessages messages;
     auto frame = Register();
@@ -236,6 +236,10 @@ TEST_F(AccountRegisterTest, FilterFieldsKeepOutThePastedDoubleQuote)
     EXPECT_EQ(frame->edNotes->text(), QStringLiteral("Bob's"));
     QTest::keyClicks(frame->edID, QStringLiteral("1\"0"));
     EXPECT_EQ(frame->edID->text(), QStringLiteral("10"));
+    // Enter in the field applies and stores it: unpassed, of the last month, ID beginning with 10.
+    QTest::keyClick(frame->edID, Qt::Key_Return);
+    EXPECT_EQ(Listed(*frame), (QList<qint64>{2}));
+    EXPECT_EQ(Value(QStringLiteral("SELECT ShowID FROM Accounts WHERE ROWID = 1")), QStringLiteral("10"));
     frame->edNotesExit();
     EXPECT_EQ(Value(QStringLiteral("SELECT ShowNotes FROM Accounts WHERE ROWID = 1")), QStringLiteral("Bob's"));
 }
