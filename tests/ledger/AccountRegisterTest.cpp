@@ -212,13 +212,16 @@ TEST_F(AccountRegisterTest, ANewAccountShowsUnpassedTransactionsOfTheLastMonth)
 
 TEST_F(AccountRegisterTest, FilterChangesWhileLoadingAreNotStoredAndAGonePartyFiltersNothing)
 {
-    main->StoreExec(QStringLiteral("UPDATE Accounts SET ShowParty = 99, ShowPassed = 't', Age = 0 WHERE ROWID = 1"));
+    // A party that is gone and an age beyond the choices: neither filters anything.
+    main->StoreExec(QStringLiteral("UPDATE Accounts SET ShowParty = 99, ShowPassed = 't', Age = 9 WHERE ROWID = 1"));
     ScriptedMessages messages;
     auto frame = Register();
     EXPECT_EQ(frame->cmboParty->currentText(), QStringLiteral("(no filter)"));
+    EXPECT_EQ(frame->cmboDate->currentText(), QStringLiteral("(no filter)"));
     EXPECT_EQ(Listed(*frame).size(), 7);
     // The fallback is the view's; the stored value waits for the person to choose.
-    EXPECT_EQ(Value(QStringLiteral("SELECT ShowParty FROM Accounts WHERE ROWID = 1")), QStringLiteral("99"));
+    EXPECT_EQ(Value(QStringLiteral("SELECT ShowParty || '/' || Age FROM Accounts WHERE ROWID = 1")),
+              QStringLiteral("99/9"));
     // Every party of the system is offered, the hidden ones too, by name.
     QStringList parties;
     for (int i = 0; i < frame->cmboParty->count(); ++i)
@@ -301,6 +304,16 @@ TEST_F(AccountRegisterTest, AnEmptyAccountShowsOneBlankRowThatCommandsPassOver)
     QTest::keyClick(frame->Grid, Qt::Key_Space);
     EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM Transactions WHERE Passed = 't'")), QStringLiteral("2"));
     EXPECT_FALSE(main->Journal().UndoEnabled());
+}
+
+TEST_F(AccountRegisterTest, AnAccountThatIsGoneShowsNothingAndAsksNothing)
+{
+    ScriptedMessages messages;
+    auto frame = Register(99);
+    EXPECT_EQ(frame->Model()->ResultRows(), 0);
+    EXPECT_EQ(frame->lblBalance->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(frame->StatusText(), QString());
+    EXPECT_EQ(messages.Shown().size(), 0u);
 }
 
 TEST_F(AccountRegisterTest, HeaderClicksSortAndMarkTheColumn)
