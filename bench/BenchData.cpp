@@ -168,4 +168,90 @@ void GenerateDataFile(const QString& path, int transactions, unsigned seed)
     sqlite3_close(db);
 }
 
+void GenerateAccountFile(const QString& path, int transactions, unsigned seed)
+{
+    QFile::remove(path);
+    {
+        TSQLiteDatabase db;
+        db.SetFileName(path);
+        db.Open();
+        if (!db.IsOpen())
+            throw std::runtime_error("cannot create the benchmark data file");
+        schema::CreateDataSchema(db);
+    }
+
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot open the benchmark data file");
+    sqlite3_exec(db,
+                 "PRAGMA synchronous = OFF; BEGIN;"
+                 "INSERT INTO BudgetSystems (Name) VALUES ('Household');"
+                 "INSERT INTO Accounts (SystemID, Name, ShowPassed, Age) VALUES (1, 'Checking', 't', 0);"
+                 "INSERT INTO Accounts (SystemID, Name) VALUES (1, 'Savings');"
+                 "INSERT INTO Accounts (SystemID, Name, ShowPassed, Age) VALUES (1, 'Empty', 't', 0);"
+                 "INSERT INTO BudgetCategories (SystemID, Name) VALUES (1, 'Unbudgeted');"
+                 "INSERT INTO Parties (SystemID, Name, Deleted) VALUES (1, 'Transfer', 't')",
+                 nullptr, nullptr, nullptr);
+    std::mt19937 random(seed);
+    auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    std::vector<qint64> parties;
+    {
+        Statement party(db, "INSERT INTO Parties (SystemID, Name) VALUES (1, ?)");
+        for (const char* name : kPayees)
+            parties.push_back(party.Text(1, name).Run(db));
+    }
+    Statement trans(db, "INSERT INTO Transactions (Passed, TransID, AccountID, Date, Amount, GrossAmount, "
+                        "SecondPartyID, Notes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement link(db, "INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (?, ?)");
+    const int lastDay = DateToDayNumber(QDate::currentDate());
+    const int firstDay = lastDay - 3652;
+    int checkNumber = 1000;
+    for (int written = 0; written < transactions; ++written) {
+        const int day = firstDay + static_cast<int>((qint64(written) * 3652) / std::max(1, transactions));
+        const bool passed = day < lastDay - 30 || pick(2) == 0;
+        const QByteArray note = kNotes[pick(std::size(kNotes))];
+        const QByteArray noteValue = note.isEmpty() ? QByteArray() : note;
+        if (pick(12) == 0) {
+            // A transfer between Checking and Savings; the other half stays in Savings.
+            const bool out = pick(2) == 0;
+            const int amount = 1000 + pick(200000);
+            const qint64 here = trans.Text(1, passed ? "t" : "f")
+                                    .Text(2, QByteArray())
+                                    .Int(3, 1)
+                                    .Int(4, day)
+                                    .Int(5, out ? -amount : amount)
+                                    .Int(6, 0)
+                                    .Int(7, 1)
+                                    .Text(8, noteValue)
+                                    .Run(db);
+            const qint64 there = trans.Text(1, passed ? "t" : "f")
+                                     .Text(2, QByteArray())
+                                     .Int(3, 2)
+                                     .Int(4, day)
+                                     .Int(5, out ? amount : -amount)
+                                     .Int(6, 0)
+                                     .Int(7, 1)
+                                     .Text(8, noteValue)
+                                     .Run(db);
+            link.Int(1, out ? here : there).Int(2, out ? there : here).Run(db);
+            continue;
+        }
+        // Credits are rare and large, debits small, as in a household's checking account.
+        const bool credit = pick(6) == 0;
+        const int amount = credit ? 50000 + pick(400000) : 100 + pick(25000);
+        const QByteArray id = !credit && pick(4) == 0 ? QByteArray::number(checkNumber++) : QByteArray();
+        trans.Text(1, passed ? "t" : "f")
+            .Text(2, id)
+            .Int(3, 1)
+            .Int(4, day)
+            .Int(5, credit ? amount : -amount)
+            .Int(6, credit ? amount + amount / 5 : 0)
+            .Int(7, parties[pick(static_cast<int>(parties.size()))])
+            .Text(8, noteValue)
+            .Run(db);
+    }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 } // namespace bench

@@ -10,4 +10,10 @@ namespace bench {
 // allocation for every credit. The same seed gives the same file.
 void GenerateDataFile(const QString& path, int transactions, unsigned seed = 20261210);
 
+// Writes a fresh data file at path holding one budget system whose account "Checking" (ROWID 1) has the
+// given number of transactions, about one in twelve a half of a transfer with "Savings" (ROWID 2), over
+// ten years ending today; "Empty" (ROWID 3) has none. Every filter of Checking is off. The register's
+// benchmarks list it.
+void GenerateAccountFile(const QString& path, int transactions, unsigned seed = 20261210);
+
 } // namespace bench

@@ -3,10 +3,11 @@
 // "name: value".
 #include "bench/BenchData.h"
 #include "bench/CreditBench.h"
+#include "bench/RegisterBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -148,7 +149,7 @@ bool UpgradeFigure(const QTemporaryDir& dir, const QString& current, int transac
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     int transactions = 100000;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i)
@@ -179,6 +180,8 @@ int main(int argc, char* argv[])
     if (!UpgradeFigure(dir, path, transactions, out))
         return 1;
     if (!bench::CreditFigure(path, out))
+        return 1;
+    if (!bench::RegisterFigures(dir.filePath(QStringLiteral("register")), transactions, out))
         return 1;
     return 0;
 }

@@ -376,6 +376,21 @@ void TfrmMain::ShowHelpTopic(const QString& topic)
     platform::ShowHelpTopic(topic);
 }
 
+int TfrmMain::RememberedWidth(int index) const
+{
+    return index >= 0 && index < int(RememberedWidths.size()) ? RememberedWidths[size_t(index)] : 0;
+}
+
+void TfrmMain::SaveRememberedWidth(int index, int width)
+{
+    if (index < 0 || index >= int(RememberedWidths.size()))
+        return;
+    RememberedWidths[size_t(index)] = width;
+    platform::TSettingsKey display;
+    if (display.Open(platform::SettingsScope::User, settings_keys::kDisplay, true))
+        display.WriteInteger(QString::fromLatin1(kRememberedWidths[index]), width);
+}
+
 void TfrmMain::ShowScreenHelp()
 {
     ShowHelpTopic(help::ScreenHelpTopic(m_currentScreen));

@@ -21,9 +21,9 @@ void TSQLiteDatabase::Open(bool readOnly)
     if (m_isOpen)
         return;
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open_v2(m_fileName.toUtf8().constData(), &handle,
-                                   readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(m_fileName.toUtf8().constData(), &handle,
+                        readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK || !handle) {
         if (handle)
             sqlite3_close(handle);
@@ -57,17 +57,17 @@ int TSQLiteDatabase::RowCallback(void* self, int count, char** values, char** na
     auto* db = static_cast<TSQLiteDatabase*>(self);
     try {
         if (!db->m_results) {
-            db->m_results = std::make_unique<Results>();
-            db->m_results->columns.resize(count);
+            db->m_results = std::make_unique<TResultTable>();
+            db->m_results->m_columns.resize(count);
             for (int i = 0; i < count; ++i)
-                db->m_results->columns[i].name = QByteArray(names && names[i] ? names[i] : "");
+                db->m_results->m_columns[i].name = QByteArray(names && names[i] ? names[i] : "");
         }
-        auto& columns = db->m_results->columns;
+        auto& columns = db->m_results->m_columns;
         // Entries are matched by position; a later statement of the same text with more columns
         // than the first contributes only the columns the table has.
         const int n = std::min<int>(count, static_cast<int>(columns.size()));
         for (int i = 0; i < n; ++i) {
-            Column& column = columns[i];
+            TResultTable::Column& column = columns[i];
             const char* value = values ? values[i] : nullptr;
             if (value)
                 column.bytes.append(value, static_cast<qsizetype>(std::strlen(value)));
@@ -94,39 +94,59 @@ QString TSQLiteDatabase::QueryValue(const QString& sql)
 {
     QString result;
     ExecSQL(sql);
-    if (m_results && !m_results->columns.empty() && RowCount(0) > 0)
+    if (m_results && m_results->ColumnCount() > 0 && RowCount(0) > 0)
         result = Cell(0, 0);
     return result;
 }
 
+int TResultTable::RowCount(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return 0;
+    return static_cast<int>(m_columns[column].ends.size());
+}
+
+QByteArrayView TResultTable::CellBytes(int column, int row) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return {};
+    const Column& c = m_columns[column];
+    if (row < 0 || row >= static_cast<int>(c.ends.size()))
+        return {};
+    const int begin = row == 0 ? 0 : c.ends[row - 1];
+    return QByteArrayView(c.bytes.constData() + begin, c.ends[row] - begin);
+}
+
+QString TResultTable::Cell(int column, int row) const
+{
+    return QString::fromUtf8(CellBytes(column, row));
+}
+
+QString TResultTable::ColumnName(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return QString();
+    return QString::fromUtf8(m_columns[column].name);
+}
+
 int TSQLiteDatabase::ColumnCount() const
 {
-    return m_results ? static_cast<int>(m_results->columns.size()) : 0;
+    return m_results ? m_results->ColumnCount() : 0;
 }
 
 int TSQLiteDatabase::RowCount(int column) const
 {
-    if (!m_results || column < 0 || column >= ColumnCount())
-        return 0;
-    return static_cast<int>(m_results->columns[column].ends.size());
+    return m_results ? m_results->RowCount(column) : 0;
 }
 
 QString TSQLiteDatabase::Cell(int column, int row) const
 {
-    if (!m_results || column < 0 || column >= ColumnCount())
-        return QString();
-    const Column& c = m_results->columns[column];
-    if (row < 0 || row >= static_cast<int>(c.ends.size()))
-        return QString();
-    const int begin = row == 0 ? 0 : c.ends[row - 1];
-    return QString::fromUtf8(c.bytes.constData() + begin, c.ends[row] - begin);
+    return m_results ? m_results->Cell(column, row) : QString();
 }
 
 QString TSQLiteDatabase::ColumnName(int column) const
 {
-    if (!m_results || column < 0 || column >= ColumnCount())
-        return QString();
-    return QString::fromUtf8(m_results->columns[column].name);
+    return m_results ? m_results->ColumnName(column) : QString();
 }
 
 qint64 TSQLiteDatabase::LastInsertRowID() const
@@ -152,4 +172,10 @@ bool TSQLiteDatabase::IsReadOnly() const
 void TSQLiteDatabase::ClearResults()
 {
     m_results.reset();
+}
+
+std::unique_ptr<TResultTable> TSQLiteDatabase::TakeResults()
+{
+    std::unique_ptr<TResultTable> taken = std::move(m_results);
+    return taken ? std::move(taken) : std::make_unique<TResultTable>();
 }

@@ -1,11 +1,37 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 #include <vector>
 
 struct sqlite3;
+
+// The rows of one query as texts, column by column: each column keeps the texts of all its rows as UTF-8,
+// end to end, with the end offset of each. Gathering a large result is then a matter of appending bytes,
+// and a text is only decoded when a caller reads its cell. A view that lists a result keeps the table
+// itself (TSQLiteDatabase::TakeResults) instead of copying its cells.
+class TResultTable
+{
+public:
+    int ColumnCount() const { return static_cast<int>(m_columns.size()); }
+    int RowCount(int column = 0) const;
+    QString Cell(int column, int row) const;
+    // The cell's bytes as the engine gave them, without decoding (valid while the table lives).
+    QByteArrayView CellBytes(int column, int row) const;
+    QString ColumnName(int column) const;
+
+private:
+    friend class TSQLiteDatabase;
+    struct Column
+    {
+        QByteArray name;
+        QByteArray bytes;
+        std::vector<int> ends;
+    };
+    std::vector<Column> m_columns;
+};
 
 // One SQLite database file. Every result arrives as a table of texts (NULL reads as the empty text),
 // gathered in full inside ExecSQL, so that no statement holds the engine's file lock afterwards.
@@ -43,28 +69,17 @@ public:
     // True when the engine could open the file for reading only (it may not be written by this user).
     bool IsReadOnly() const;
     void ClearResults();
+    // Hands the last result over to the caller, who may keep it as long as it likes; the object is left
+    // without a result. Never null: a statement without rows gives an empty table.
+    std::unique_ptr<TResultTable> TakeResults();
 
 private:
-    // One result column: the texts of all rows as UTF-8, end to end, with the end offset of each.
-    // Keeping them in one buffer makes gathering a large result a matter of appending bytes;
-    // a text is only decoded when a caller reads its cell.
-    struct Column
-    {
-        QByteArray name;
-        QByteArray bytes;
-        std::vector<int> ends;
-    };
-    struct Results
-    {
-        std::vector<Column> columns;
-    };
-
     static int RowCallback(void* self, int count, char** values, char** names);
 
     bool m_isOpen = false;
     sqlite3* m_handle = nullptr;
     QString m_fileName;
-    std::unique_ptr<Results> m_results;
+    std::unique_ptr<TResultTable> m_results;
 };
 
 // Closes a database object when the operation that opened it leaves its scope, also on an error: every

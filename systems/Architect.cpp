@@ -1,5 +1,6 @@
 #include "systems/Architect.h"
 
+#include "ledger/AccountRegister.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "resources/Resources.h"
@@ -363,6 +364,12 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
         ShowSystem(system);
         break;
     }
+    case NodeKind::Account: {
+        auto* screen = new TframAccount(m_main);
+        m_main.ExchangeScreen(screen);
+        screen->ShowAccount(NodeData(node));
+        break;
+    }
     default:
         // The other screens are not part of the program yet; the screen without a system stands in.
         break;
@@ -511,6 +518,10 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
         node->setText(0, name);
         m_main.RecordUndoGroup({{rename.arg(table, SqlText(old), QString::number(row)),
                                  system ? QStringLiteral("Systems") : QStringLiteral("Accounts")}});
+        // The account's register names it in its status bar.
+        if (auto* shown = dynamic_cast<TframAccount*>(m_main.CurrentScreen());
+            !system && shown && shown->Account() == row)
+            shown->SetAccountName(name);
     }
     if (system)
         m_main.NotifyUpdateSystems();

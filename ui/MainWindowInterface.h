@@ -10,6 +10,17 @@ class TDataStore;
 class TScreenFrame;
 class TSQLiteDatabase;
 
+// The remembered column widths, in the order the main window keeps them.
+enum RememberedWidthIndex
+{
+    kPassedColWidth = 0,
+    kIDColWidth = 1,
+    kDateColWidth = 2,
+    kAmountColWidth = 3,
+    kPartyColWidth = 4,
+    kNotesColWidth = 11,
+};
+
 // What the screens and dialogs may ask of the main window. They reach the data file only through the
 // store operations here, and record their undo groups here.
 class IMainWindow
@@ -49,6 +60,11 @@ public:
     // shown, and kept current by the wizard, which also writes it back to the settings.
     virtual bool RememberedShowBudgetTray() const = 0;
     virtual void SetRememberedShowBudgetTray(bool show) = 0;
+
+    // The column widths the screens share, read from the settings when the main window is shown; index i
+    // is the i-th of RememberedWidthIndex. Saving keeps the new width and writes it to the settings at once.
+    virtual int RememberedWidth(int index) const = 0;
+    virtual void SaveRememberedWidth(int index, int width) = 0;
 
     virtual void ShowHelpTopic(const QString& topic) = 0;
     virtual void ShowScreenHelp() = 0;

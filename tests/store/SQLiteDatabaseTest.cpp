@@ -101,6 +101,29 @@ TEST_F(SQLiteDatabaseTest, FileNameIsFixedWhileOpenAndResultsOutliveClose)
     EXPECT_TRUE(QFile::exists(dir.File(QStringLiteral("other.db"))));
 }
 
+TEST_F(SQLiteDatabaseTest, TakenResultsStayWithTheirTakerThroughLaterStatements)
+{
+    db.ExecSQL(QStringLiteral("INSERT INTO T VALUES (1, 'one'); INSERT INTO T VALUES (2, NULL)"));
+    db.ExecSQL(QStringLiteral("SELECT A, B FROM T ORDER BY A"));
+    const std::unique_ptr<TResultTable> taken = db.TakeResults();
+    EXPECT_EQ(db.RowCount(0), 0) << "the object keeps no result";
+    db.ExecSQL(QStringLiteral("SELECT count(*) FROM T"));
+    db.Close();
+    ASSERT_EQ(taken->ColumnCount(), 2);
+    EXPECT_EQ(taken->RowCount(), 2);
+    EXPECT_EQ(taken->Cell(1, 0), QStringLiteral("one"));
+    EXPECT_EQ(taken->Cell(1, 1), QString());
+    EXPECT_EQ(taken->CellBytes(0, 1), QByteArrayView("2"));
+    EXPECT_EQ(taken->Cell(2, 0), QString());
+    EXPECT_EQ(taken->Cell(0, 5), QString());
+    // A statement without rows hands over an empty table, never none.
+    db.Open();
+    db.ExecSQL(QStringLiteral("SELECT A FROM T WHERE A > 9"));
+    const std::unique_ptr<TResultTable> none = db.TakeResults();
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->RowCount(), 0);
+}
+
 TEST_F(SQLiteDatabaseTest, DoubleQuotedLiteralsReadAsStrings)
 {
     db.ExecSQL(QStringLiteral("CREATE TABLE F (Flag TEXT NOT NULL DEFAULT \"f\")"));
