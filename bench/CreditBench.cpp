@@ -47,6 +47,8 @@ public:
     void SetPrintEnabled(bool) override {}
     bool RememberedShowBudgetTray() const override { return true; }
     void SetRememberedShowBudgetTray(bool) override {}
+    int RememberedWidth(int) const override { return 0; }
+    void SaveRememberedWidth(int, int) override {}
     void ShowHelpTopic(const QString&) override {}
     void ShowScreenHelp() override {}
     void NotifyUpdateSystems() override {}
