@@ -369,6 +369,21 @@ void TfrmMain::SetPrintEnabled(bool enabled)
     Action(QStringLiteral("mitmPrint"))->setEnabled(enabled);
 }
 
+int TfrmMain::RememberedWidth(const QString& name) const
+{
+    for (size_t i = 0; i < RememberedWidths.size(); ++i)
+        if (name == QLatin1String(kRememberedWidths[i]))
+            return RememberedWidths[i];
+    return 0;
+}
+
+void TfrmMain::SetRememberedWidth(const QString& name, int width)
+{
+    for (size_t i = 0; i < RememberedWidths.size(); ++i)
+        if (name == QLatin1String(kRememberedWidths[i]))
+            RememberedWidths[i] = width;
+}
+
 void TfrmMain::ShowHelpTopic(const QString& topic)
 {
     platform::ShowHelpTopic(topic);

@@ -58,6 +58,8 @@ public:
     void SetPrintEnabled(bool enabled) override;
     bool RememberedShowBudgetTray() const override { return ShowBudgetTray; }
     void SetRememberedShowBudgetTray(bool show) override { ShowBudgetTray = show; }
+    int RememberedWidth(const QString& name) const override;
+    void SetRememberedWidth(const QString& name, int width) override;
     void ShowHelpTopic(const QString& topic) override;
     void ShowScreenHelp() override;
     void NotifyUpdateSystems() override { Notify(PlugInNotice::Systems); }

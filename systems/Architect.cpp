@@ -1,5 +1,6 @@
 #include "systems/Architect.h"
 
+#include "budget/BudgetItemsFrame.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "resources/Resources.h"
@@ -362,6 +363,12 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
             node->setExpanded(true);
         }
         ShowSystem(system);
+        break;
+    }
+    case NodeKind::BudgetItems: {
+        auto* screen = new TframBudgetItems(m_main);
+        m_main.ExchangeScreen(screen);
+        screen->ShowSystem(NodeData(SystemNodeOf(node)));
         break;
     }
     default:

@@ -50,6 +50,12 @@ public:
     virtual bool RememberedShowBudgetTray() const = 0;
     virtual void SetRememberedShowBudgetTray(bool show) = 0;
 
+    // The remembered column widths of the grids, by their settings value names ("BudgetColWidth", ...):
+    // read from the settings when the main window is shown, kept current by the screens, which also write
+    // them back to the settings. A name that is not one of them reads 0 and is not kept.
+    virtual int RememberedWidth(const QString& name) const = 0;
+    virtual void SetRememberedWidth(const QString& name, int width) = 0;
+
     virtual void ShowHelpTopic(const QString& topic) = 0;
     virtual void ShowScreenHelp() = 0;
 
