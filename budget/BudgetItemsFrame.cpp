@@ -185,43 +185,57 @@ void TframBudgetItems::ShowSystem(qint64 system)
     // has its printed statement.
 }
 
-void TframBudgetItems::RefreshGrid()
+TframBudgetItems::TQueries TframBudgetItems::Queries(qint64 system, qint32 fromDay, qint32 toDay)
 {
-    const QString system = QString::number(m_system);
-    const QString from = QString::number(pnlDates->FromDay());
-    const QString to = QString::number(pnlDates->ToDay());
-    const QString inRange = QStringLiteral(" AND (T.TransDate >= %1) AND (T.TransDate <= %2)").arg(from, to);
+    const QString s = QString::number(system);
+    const QString inRange = QStringLiteral(" AND (T.TransDate >= %1) AND (T.TransDate <= %2)")
+                                .arg(QString::number(fromDay), QString::number(toDay));
     // Every figure is the sum of one item's allocations that meet the condition, listed by name as the
     // rows are; the ROWID orders two rows of one name the same way in every query.
-    const auto sums = [&system](const QString& condition) {
-        return QStringLiteral("SELECT P.ROWID, P.Name, sum(T.Amount) FROM BudgetCategories P, NewBudgetTransactions T "
-                              "WHERE ((P.SystemID = %1) AND (P.Deleted = \"f\")%2 AND (T.BudgetCatID = P.ROWID)) "
-                              "GROUP BY P.ROWID ORDER BY P.Name ASC, P.ROWID ASC")
-            .arg(system, condition);
+    const auto sums = [&s](const QString& tables, const QString& condition) {
+        return QStringLiteral("SELECT P.ROWID, P.Name, sum(T.Amount) FROM %1 WHERE ((P.SystemID = %2) AND "
+                              "(P.Deleted = \"f\")%3 AND (T.BudgetCatID = P.ROWID)) GROUP BY P.ROWID ORDER BY "
+                              "P.Name ASC, P.ROWID ASC")
+            .arg(tables, s, condition);
     };
-    Grid->Fill(QStringLiteral("SELECT ROWID, Name FROM BudgetCategories WHERE ((SystemID = %1) AND "
-                              "(Deleted = \"f\")) ORDER BY Name ASC, ROWID ASC")
-                   .arg(system),
-               {
-                   // Allocations of transactions, debits and credits; a transfer between items has no
-                   // transaction (TransID 0).
-                   sums(QStringLiteral(" AND (T.TransID > 0)") + inRange + QStringLiteral(" AND (T.Amount < 0)")),
-                   sums(QStringLiteral(" AND (T.TransID > 0)") + inRange + QStringLiteral(" AND (T.Amount > 0)")),
-                   sums(QStringLiteral(" AND (T.TransID = 0)") + inRange),
-                   sums(inRange),
-                   sums(QString()),
-               });
+    // A period's figures start from the allocations of the range, found through the index on their dates,
+    // and look up the item of each: a month holds a few hundred allocations where the items' histories
+    // hold a hundred thousand. Left to itself, the engine, which keeps no statistics of the file, walks
+    // every item's whole history instead; CROSS JOIN keeps the tables in the order written.
+    const QString period = QStringLiteral("NewBudgetTransactions T CROSS JOIN BudgetCategories P");
+    const QString whole = QStringLiteral("BudgetCategories P, NewBudgetTransactions T");
+    TQueries queries;
+    queries.list = QStringLiteral("SELECT ROWID, Name FROM BudgetCategories WHERE ((SystemID = %1) AND "
+                                  "(Deleted = \"f\")) ORDER BY Name ASC, ROWID ASC")
+                       .arg(s);
+    queries.sums = {
+        // Allocations of transactions, debits and credits; a transfer between items has no transaction
+        // (TransID 0).
+        sums(period, QStringLiteral(" AND (T.TransID > 0)") + inRange + QStringLiteral(" AND (T.Amount < 0)")),
+        sums(period, QStringLiteral(" AND (T.TransID > 0)") + inRange + QStringLiteral(" AND (T.Amount > 0)")),
+        sums(period, QStringLiteral(" AND (T.TransID = 0)") + inRange),
+        sums(period, inRange),
+        sums(whole, QString()),
+    };
+    queries.total =
+        QStringLiteral("SELECT sum(NewBudgetTransactions.Amount) FROM NewBudgetTransactions, BudgetCategories WHERE "
+                       "(BudgetCategories.Deleted = \"f\") AND (BudgetCategories.ROWID = "
+                       "NewBudgetTransactions.BudgetCatID) AND (BudgetCategories.SystemID = %1)")
+            .arg(s);
+    return queries;
+}
+
+void TframBudgetItems::RefreshGrid()
+{
+    const TQueries queries = Queries(m_system, pnlDates->FromDay(), pnlDates->ToDay());
+    Grid->Fill(queries.list, queries.sums);
     RefreshTotal();
 }
 
 void TframBudgetItems::RefreshTotal()
 {
-    const QString sum = m_main.StoreQueryValue(
-        QStringLiteral("SELECT sum(NewBudgetTransactions.Amount) FROM NewBudgetTransactions, BudgetCategories WHERE "
-                       "(BudgetCategories.Deleted = \"f\") AND (BudgetCategories.ROWID = "
-                       "NewBudgetTransactions.BudgetCatID) AND (BudgetCategories.SystemID = %1)")
-            .arg(m_system));
-    budget::ShowMoneyTotal(*lblTotal, sum);
+    const TQueries queries = Queries(m_system, 0, 0);
+    budget::ShowMoneyTotal(*lblTotal, m_main.StoreQueryValue(queries.total));
 }
 
 void TframBudgetItems::PrintView()

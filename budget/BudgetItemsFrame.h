@@ -33,6 +33,16 @@ public:
 
     explicit TframBudgetItems(IMainWindow& main, QWidget* parent = nullptr);
 
+    // The statements of one refresh for a system and a range of day numbers: the list of live items, one
+    // sum query per figure column (in column order) and the total.
+    struct TQueries
+    {
+        QString list;
+        QStringList sums;
+        QString total;
+    };
+    static TQueries Queries(qint64 system, qint32 fromDay, qint32 toDay);
+
     // Binds the screen to the system: the range of the last month, the remembered widths, the figures.
     void ShowSystem(qint64 system);
     qint64 System() const { return m_system; }

@@ -29,6 +29,7 @@ TfrmBudgetTransfer::TfrmBudgetTransfer(QWidget* parent)
     edAmount->setObjectName(QStringLiteral("edAmount"));
     edAmount->SetDecimalPlaces(2);
     edAmount->SetAllowNegatives(false);
+    edAmount->setMaximumWidth(120);
     lblFrom = makeLabel(QStringLiteral("From:"), "lblFrom");
     cmboFrom = makeList("cmboFrom");
     lblTo = makeLabel(QStringLiteral("To:"), "lblTo");
@@ -41,7 +42,7 @@ TfrmBudgetTransfer::TfrmBudgetTransfer(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setRowStretch(0, 2);
     layout->addWidget(lblAmount, 1, 0);
-    layout->addWidget(edAmount, 1, 1);
+    layout->addWidget(edAmount, 1, 1, Qt::AlignLeft);
     layout->addWidget(lblFrom, 2, 0);
     layout->addWidget(cmboFrom, 2, 1);
     layout->addWidget(lblTo, 3, 0);
