@@ -78,6 +78,14 @@ void TSummaryModel::SetRows(std::vector<TSummaryRow> rows)
     endResetModel();
 }
 
+void TSummaryModel::SetName(int row, const QString& name)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    m_rows[size_t(row)].name = name;
+    emit dataChanged(index(row, 0), index(row, 0));
+}
+
 QString TSummaryModel::Text(int row, int column) const
 {
     if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= int(m_columns.size()))

@@ -58,6 +58,8 @@ public:
     TSummaryModel(std::vector<TSummaryColumn> columns, int boldColumn, QObject* parent = nullptr);
 
     void SetRows(std::vector<TSummaryRow> rows);
+    // Shows another name in a row without refilling (a rename that keeps the row where it is).
+    void SetName(int row, const QString& name);
     const std::vector<TSummaryRow>& Rows() const { return m_rows; }
     const std::vector<TSummaryColumn>& Columns() const { return m_columns; }
     // The text of a cell, as the grid shows it.

@@ -205,6 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BudgetItemsTest, ATransferCountsOnlyAsPeriodTransfersAndUndoesInOneStep)
 {
+    std::vector<PlugInNotice> notices;
+    main->AddPlugIn([&notices](PlugInNotice notice) { notices.push_back(notice); });
     {
         ScriptedDialogs dialogs;
         dialogs.Expect<TfrmBudgetTransfer>([](TfrmBudgetTransfer& dialog) {
@@ -228,6 +230,7 @@ TEST_F(BudgetItemsTest, ATransferCountsOnlyAsPeriodTransfersAndUndoesInOneStep)
     EXPECT_EQ(Row("Unbudgeted"), QStringList({"Unbudgeted", "0.00", "200.00", "-30.00", "170.00", "170.00"}));
     EXPECT_EQ(Row("Food"), QStringList({"Food", "-12.00", "50.00", "30.00", "68.00", "72.00"}));
     EXPECT_EQ(Screen()->lblTotal->text(), QStringLiteral("317.00"));
+    EXPECT_EQ(notices, std::vector<PlugInNotice>{PlugInNotice::BudgetItems}) << "the cancelled one tells nothing";
     EXPECT_EQ(Value(QStringLiteral("SELECT group_concat(BudgetCatID || ':' || Amount || ':' || TransID || ':' || "
                                    "TransDate, ' ') FROM NewBudgetTransactions WHERE ROWID > 11")),
               QStringLiteral("1:-3000:0:%1 2:3000:0:%1").arg(Day(kTo)));
@@ -254,6 +257,8 @@ TEST_F(BudgetItemsTest, ATransferWithEqualEndsOrNoAmountWritesNothing)
 
 TEST_F(BudgetItemsTest, NewItemsAndRevivalsAreUndoneByMarkingThemDeleted)
 {
+    std::vector<PlugInNotice> notices;
+    main->AddPlugIn([&notices](PlugInNotice notice) { notices.push_back(notice); });
     {
         ScriptedDialogs dialogs;
         Named(dialogs, QStringLiteral("Gifts"));
@@ -267,6 +272,7 @@ TEST_F(BudgetItemsTest, NewItemsAndRevivalsAreUndoneByMarkingThemDeleted)
     EXPECT_EQ(Row("Old"), QStringList({"Old", "0.00", "0.00", "0.00", "0.00", "4.00"}));
     EXPECT_EQ(Screen()->lblTotal->text(), QStringLiteral("321.00"));
     EXPECT_EQ(Value(QStringLiteral("SELECT count(*) FROM BudgetCategories WHERE Name = 'Old'")), QStringLiteral("1"));
+    EXPECT_EQ(notices, std::vector<PlugInNotice>(2, PlugInNotice::BudgetItems));
 
     Undo();
     EXPECT_TRUE(Row("Old").isEmpty());
