@@ -166,9 +166,15 @@ TEST_F(BudgetItemsTest, ListsTheLiveItemsOfItsSystemWithTheirFiguresAndTotal)
     EXPECT_EQ(screen->Grid->SelectedName(), QStringLiteral("Car"));
     EXPECT_FALSE(screen->spdPrint->isEnabled());
     EXPECT_FALSE(main->Action(QStringLiteral("mitmPrint"))->isEnabled());
-    for (QToolButton* button : {screen->spdNewItem, screen->spdEdit, screen->spdTrans, screen->spdDelItem})
-        EXPECT_FALSE(button->toolTip().isEmpty());
-    EXPECT_EQ(screen->spdTrans->toolTip(), QStringLiteral("Transfer money between budget items. (=)"));
+    const std::pair<QToolButton*, const char*> hints[] = {
+        {screen->spdNewItem, "Create a new budget item. (ins)"},
+        {screen->spdEdit, "Edit the current budget item."},
+        {screen->spdTrans, "Transfer money between budget items. (=)"},
+        {screen->spdDelItem, "Delete selected budget item. (del)"},
+        {screen->spdPrint, "Print the current view."},
+    };
+    for (const auto& [button, hint] : hints)
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(hint));
 }
 
 struct RangeCase
