@@ -52,8 +52,11 @@ private:
 const char* const kPayees[] = {"Corner Grocery", "City Power", "Water Board", "Rent", "Fuel Stop", "Pharmacy",
                                "Book Shop", "Hardware Store", "Phone Company", "Insurance", "Cafe", "Cinema",
                                "Bakery", "Doctor", "Dentist", "School", "Gym", "Garage", "Market", "Florist"};
-const char* const kItems[] = {"Food", "Housing", "Utilities", "Transport", "Health", "Clothing",
-                              "Savings", "Gifts", "Holidays", "Education", "Fun", "Repairs"};
+const char* const kItems[] = {"Food",      "Housing",  "Utilities", "Transport",     "Health",        "Clothing",
+                              "Savings",   "Gifts",    "Holidays",  "Education",     "Fun",           "Repairs",
+                              "Insurance", "Phone",    "Internet",  "Garden",        "Pets",          "Books",
+                              "Sports",    "Charity",  "Taxes",     "Car Loan",      "Childcare",     "Hobbies",
+                              "Furniture", "Computer", "Hair Care", "Subscriptions", "Emergency Fund"};
 const char* const kNotes[] = {"", "", "", "weekly shop", "monthly", "paid by card", "refund expected",
                               "shared with Sam", "annual fee"};
 
@@ -163,6 +166,19 @@ void GenerateDataFile(const QString& path, int transactions, unsigned seed)
                 .Int(3, row).Int(4, day).Run(db);
         }
         ++written;
+    }
+    // Money moved between budget items (no transaction, TransID 0) about every other week in each system,
+    // from a generator of its own so that the transactions above stay as they were.
+    std::mt19937 moves(seed + 1);
+    for (SystemRows& rows : systems) {
+        const int items = static_cast<int>(rows.items.size());
+        for (int day = firstDay; day <= lastDay; day += 14) {
+            const int from = static_cast<int>(moves() % static_cast<unsigned>(items));
+            const int to = (from + 1 + static_cast<int>(moves() % static_cast<unsigned>(items - 1))) % items;
+            const int amount = 500 + static_cast<int>(moves() % 20000u);
+            allocation.Int(1, rows.items[from]).Int(2, -amount).Int(3, 0).Int(4, day).Run(db);
+            allocation.Int(1, rows.items[to]).Int(2, amount).Int(3, 0).Int(4, day).Run(db);
+        }
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);

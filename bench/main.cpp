@@ -4,6 +4,7 @@
 #include "bench/BenchData.h"
 #include "bench/CreditBench.h"
 #include "bench/RegisterBench.h"
+#include "bench/BudgetItemsBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
@@ -149,6 +150,9 @@ bool UpgradeFigure(const QTemporaryDir& dir, const QString& current, int transac
 
 int main(int argc, char* argv[])
 {
+    // Screens are measured too: a widget application, on the offscreen platform unless another is set.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int transactions = 100000;
     const QStringList args = app.arguments();
@@ -182,6 +186,8 @@ int main(int argc, char* argv[])
     if (!bench::CreditFigure(path, out))
         return 1;
     if (!bench::RegisterFigures(dir.filePath(QStringLiteral("register")), transactions, out))
+        return 1;
+    if (!bench::BudgetItemsFigure(path, out))
         return 1;
     return 0;
 }

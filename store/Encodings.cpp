@@ -209,6 +209,20 @@ QString StoredToMoneyText(const QString& stored)
     return HundredthsToMoneyText(TextToInt(stored));
 }
 
+QString StoredSumToMoneyText(const QString& stored)
+{
+    if (stored.isEmpty())
+        return QStringLiteral("0.00");
+    bool ok = false;
+    const qint64 n = stored.toLongLong(&ok);
+    if (!ok)
+        throw EConvertError::InvalidInteger(stored);
+    // Unsigned, so that the magnitude of the smallest 64-bit value fits too.
+    const quint64 magnitude = n < 0 ? 0 - quint64(n) : quint64(n);
+    const QString text = QStringLiteral("%1.%2").arg(magnitude / 100).arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return n < 0 ? QLatin1Char('-') + text : text;
+}
+
 QString CleanText(const QString& text)
 {
     QString result = text;

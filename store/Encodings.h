@@ -38,6 +38,9 @@ QString MoneyTextToStored(const QString& s0);
 QString HundredthsToMoneyText(qint32 hundredths);
 // Reads a stored integer text (an Amount cell, a sum) and gives its money text.
 QString StoredToMoneyText(const QString& stored);
+// The money text of a sum the engine gave over many stored values (a balance over years of allocations),
+// which may pass the 32-bit range of one value; the empty text of a sum over no rows reads as 0.
+QString StoredSumToMoneyText(const QString& stored);
 
 // Reads a signed 32-bit integer the way the program has always read its numbers: leading blanks and
 // a sign allowed, nothing after the digits. Raises EConvertError otherwise.

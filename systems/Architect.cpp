@@ -1,5 +1,6 @@
 #include "systems/Architect.h"
 
+#include "budget/BudgetItemsFrame.h"
 #include "ledger/AccountRegister.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -368,6 +369,12 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
         auto* screen = new TframAccount(m_main);
         m_main.ExchangeScreen(screen);
         screen->ShowAccount(NodeData(node));
+        break;
+    }
+    case NodeKind::BudgetItems: {
+        auto* screen = new TframBudgetItems(m_main);
+        m_main.ExchangeScreen(screen);
+        screen->ShowSystem(NodeData(SystemNodeOf(node)));
         break;
     }
     default:

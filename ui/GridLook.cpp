@@ -26,7 +26,7 @@ void TGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     initStyleOption(&opt, index);
     const bool negative = m_moneyColumns.contains(index.column()) && IsNegativeMoneyText(opt.text);
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
-    if (!IsStripedRow(index.row()) || selected) {
+    if (!IsStripedRow(index.row() + m_firstRowNumber) || selected) {
         if (negative)
             opt.palette.setColor(QPalette::Text, NegativeMoneyColour());
         const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();

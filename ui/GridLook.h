@@ -31,10 +31,14 @@ public:
     explicit TGridCellDelegate(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
 
     void SetMoneyColumns(const QSet<int>& columns) { m_moneyColumns = columns; }
+    // The number the first data row has in the grid's own counting of rows: 1 for a grid whose header is
+    // its row 0, so that the first data row is shaded; 0 (the default) for a grid without a header row.
+    void SetFirstRowNumber(int number) { m_firstRowNumber = number; }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     QSet<int> m_moneyColumns;
+    int m_firstRowNumber = 0;
 };
 
 } // namespace ui

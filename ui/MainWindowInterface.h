@@ -18,6 +18,12 @@ enum RememberedWidthIndex
     kDateColWidth = 2,
     kAmountColWidth = 3,
     kPartyColWidth = 4,
+    kBudgetColWidth = 5,
+    kBudgetAmountColWidth1 = 6,
+    kBudgetAmountColWidth2 = 7,
+    kBudgetAmountColWidth3 = 8,
+    kBudgetAmountColWidth4 = 9,
+    kBudgetAmountColWidth = 10,
     kNotesColWidth = 11,
 };
 

@@ -145,6 +145,22 @@ TEST(StoredToMoneyText, ReadsStoredIntegers)
     }
 }
 
+TEST(StoredSumToMoneyText, ReadsSumsBeyondOneStoredValue)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "0.00"},
+        {"0", "0.00"},
+        {"-5", "-0.05"},
+        {"123456", "1234.56"},
+        {"2147483648", "21474836.48"},
+        {"-300000000000", "-3000000000.00"},
+        {"-9223372036854775808", "-92233720368547758.08"},
+    };
+    for (const auto& [stored, text] : cases)
+        EXPECT_EQ(StoredSumToMoneyText(QString::fromLatin1(stored)).toStdString(), text) << stored;
+    EXPECT_THROW(StoredSumToMoneyText(QStringLiteral("1.5")), EConvertError);
+}
+
 TEST(CleanText, ReplacesWildcardsAndDoubleQuotes)
 {
     EXPECT_EQ(CleanText(QStringLiteral("50% \"off\"_now")), QStringLiteral("50  'off' now"));

@@ -518,10 +518,10 @@ TEST_F(ArchitectTest, ClickingEmptySpaceShowsTheScreenWithoutASystem)
     EXPECT_FALSE(SystemScreen()->lblChangePass->isEnabled());
     EXPECT_TRUE(SystemScreen()->lblNewSystem->isEnabled());
 
-    // Groups and accounts have no screens of their own yet: the screen without a system stands in, and F1
-    // there opens the overview.
+    // The parties group has no screen of its own yet: the screen without a system stands in, and F1 there
+    // opens the overview.
     InstallHelp();
-    tree->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(0));
+    tree->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(1));
     EXPECT_EQ(SystemScreen()->System(), 0);
     QTest::keyRelease(tree, Qt::Key_F1);
     EXPECT_EQ(helpPages, std::vector<QString>{QStringLiteral("Overview.htm")});
