@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScopeGuard>
 #include <exception>
+#include <vector>
 
 namespace platform {
 
@@ -33,13 +36,61 @@ void ShowCurrentError()
     ShowMessage(MsgIcon::Error, message);
 }
 
+namespace {
+
+// How many user actions are running, one inside the other (a dialog's button inside a menu command).
+int g_actionDepth = 0;
+
+struct TAfterActions
+{
+    QPointer<QObject> context;
+    std::function<void()> action;
+};
+std::vector<TAfterActions>& Waiting()
+{
+    static std::vector<TAfterActions> waiting;
+    return waiting;
+}
+
+void PostAfterActions(QObject* context, std::function<void()> action)
+{
+    QMetaObject::invokeMethod(
+        context,
+        [context, action = std::move(action)] {
+            if (g_actionDepth > 0)
+                Waiting().push_back({context, action});
+            else
+                RunUserAction(action);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
 void RunUserAction(const std::function<void()>& action)
 {
+    ++g_actionDepth;
+    const auto leave = qScopeGuard([] {
+        if (--g_actionDepth > 0 || Waiting().empty())
+            return;
+        // Posted rather than run here: the toolkit's frames of the handler that just returned are still
+        // on the stack.
+        std::vector<TAfterActions> ready;
+        ready.swap(Waiting());
+        for (TAfterActions& waiting : ready)
+            if (waiting.context)
+                PostAfterActions(waiting.context, std::move(waiting.action));
+    });
     try {
         action();
     } catch (...) {
         ShowCurrentError();
     }
+}
+
+void RunAfterUserActions(QObject* context, std::function<void()> action)
+{
+    PostAfterActions(context, std::move(action));
 }
 
 QString DisplayText(const QString& text)
@@ -97,7 +148,7 @@ MsgAnswer ShowMessage(MsgIcon icon, const QString& text, MsgButtons buttons, QWi
         return MsgAnswer::Ok;
     default:
         // Closing the box with Escape or its close button is the safe answer of its button set.
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No
+        return buttons == MsgButtons::YesNo      ? MsgAnswer::No
                : buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel
                                                  : MsgAnswer::Ok;
     }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QObject;
 class QWidget;
 
 namespace platform {
@@ -49,9 +50,14 @@ void ShowCurrentError();
 // event loop skips their clean-up (the event being delivered is never freed).
 void RunUserAction(const std::function<void()>& action);
 
+// Runs the function (as a user action) once no user action is running any more: it is posted to the
+// event loop, and when it arrives inside one (a modal dialog's loop, say) it waits until the outermost
+// action has returned. For work that replaces what a running handler may still hold: the tree's nodes, a
+// screen. Dropped when the context object is gone by then.
+void RunAfterUserActions(QObject* context, std::function<void()> action);
+
 // RunUserAction as a handler to connect to a signal.
-template <typename F>
-auto UserAction(F f)
+template <typename F> auto UserAction(F f)
 {
     return [f = std::move(f)]() { RunUserAction(f); };
 }

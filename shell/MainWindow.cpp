@@ -63,6 +63,14 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_journal(m_store)
     CreateMenus();
     m_store.SetUpgradeHook(&UpgradeWithProgress);
     m_store.SetSetupWizardHook([this](TSQLiteDatabase&) { RunSetupWizard(*this, this); });
+    // The file may be created anew in the middle of any action, inside the handler that opened it: the
+    // tree and the screen it holds are replaced only once that handler has returned.
+    m_store.SetRecreatedHook([this] {
+        if (m_rebuildPosted)
+            return;
+        m_rebuildPosted = true;
+        platform::RunAfterUserActions(this, [this] { FollowNewDataFile(); });
+    });
     m_journal.SetEnabledHandler([this](bool enabled) { Action(QStringLiteral("mitmUndo"))->setEnabled(enabled); });
     m_journal.SetNoticeHandler([this](const QString& notice) {
         if (notice == QLatin1String("Systems"))
@@ -273,6 +281,28 @@ void TfrmMain::mitmRestorefrombackupClick()
     // Also after a cancelled dialog, the tree and its screen are read afresh from the data file.
     ExchangeScreen(nullptr);
     m_architect->BuildSystemTree();
+}
+
+void TfrmMain::FollowNewDataFile()
+{
+    m_rebuildPosted = false;
+    // A caption being edited ends as Enter would end it; the change it makes is refused, since it was
+    // typed for a row of the file that went.
+    m_architect->FinishEditing();
+    // The journal's groups and the tree's nodes were about the file that went; in the new one the same
+    // ROWIDs may name the setup wizard's rows.
+    m_journal.ResetUndoJournal();
+    m_store.ForgetFileState();
+    // From here on the views are built from the file as it is, and changes are taken again. Should the
+    // tree's own opening create the file once more, another rebuild follows.
+    m_store.ViewsRebuilt();
+    NotifyUpdateSystems();
+    NotifyUpdateBudgetItems();
+    NotifyUpdateParties();
+    NotifyUpdateAccounts();
+    ExchangeScreen(nullptr);
+    m_architect->BuildSystemTree();
+    ShowDefaultScreen();
 }
 
 void TfrmMain::SaveGeometry()

@@ -99,6 +99,9 @@ private:
     void ImportData();
     void VisitWeb();
     void ToggleStartupTips();
+    // The data file went missing and was created anew: the journal is emptied and the tree and its screen
+    // are built from the new file.
+    void FollowNewDataFile();
 
     TDataStore m_store;
     TUndoJournal m_journal;
@@ -108,4 +111,5 @@ private:
     QWidget* m_screenArea = nullptr;
     QPointer<TScreenFrame> m_currentScreen;
     bool m_screenBusy = false;
+    bool m_rebuildPosted = false;
 };

@@ -124,10 +124,16 @@ void TDataStore::OpenStore()
     const QString folder = QFileInfo(path).absolutePath();
     // A file refused here must not leave the rows of its own inspection behind for the caller's query,
     // which then runs nothing and would read them as its answer.
-    const auto noStaleRows = qScopeGuard([&db] {
-        if (!db.IsOpen())
+    const auto noStaleRows = qScopeGuard([this, &db] {
+        if (db.IsOpen())
+            m_hadFile = true;
+        else
             db.ClearResults();
     });
+    // Whether this call created the file, and whether that file takes the place of one the program has
+    // had open in this run (removed while it ran).
+    bool created = false;
+    bool replacesFile = false;
     try {
         const FileState state = Inspect(path);
         if (state != FileState::Usable)
@@ -205,6 +211,11 @@ void TDataStore::OpenStore()
             ReportFileProblem(path, FileState::Missing);
             return;
         }
+        ++m_generation;
+        created = true;
+        replacesFile = m_hadFile;
+        m_creating = true;
+        const auto creatingDone = qScopeGuard([this] { m_creating = false; });
         const platform::MsgAnswer answer = platform::ShowMessage(
             platform::MsgIcon::Information, QString::fromLatin1(kFirstRunQuestion), platform::MsgButtons::YesNo);
         if (answer == platform::MsgAnswer::Yes && m_setupWizard)
@@ -212,19 +223,30 @@ void TDataStore::OpenStore()
     } catch (...) {
         db.Close();
     }
+    if (!created)
+        return;
+    // At the first start nothing has shown a file yet: what is built from now on shows this one.
+    if (replacesFile && m_recreated)
+        m_recreated();
+    else
+        ViewsRebuilt();
 }
 
 bool TDataStore::Change(const ChangeBody& body, const QString& failureText)
 {
     TSQLiteDatabase& db = *m_data;
-    const bool wasOpen = db.IsOpen();
-    const auto closeAfter = qScopeGuard([&] {
-        if (!wasOpen)
-            db.Close();
-    });
+    TCloseIfOpenedHere closeAfter(db);
+    const quint64 generation = m_generation;
     OpenStore();
     if (!db.IsOpen()) {
         ReportNotSaved(failureText, QStringLiteral("the data file could not be opened."));
+        return false;
+    }
+    // The change was made for the rows of a file that has gone; in the new one the same ROWIDs may name
+    // other rows (the setup wizard's, say). The setup wizard's own changes are what the new file is for.
+    if (m_generation != generation || (!m_creating && m_viewGeneration != m_generation)) {
+        ReportNotSaved(failureText, QStringLiteral("the data file had gone missing and has been created anew; the "
+                                                   "change was meant for the file that went, so nothing was written."));
         return false;
     }
     if (!db.InAutocommit())
@@ -295,16 +317,14 @@ void TStoreChange::Require(const QString& countSql, const QString& refusal)
 
 void TDataStore::StoreExec(const QString& sql)
 {
-    TCloseOnExit close(*m_data);
+    TCloseIfOpenedHere close(*m_data);
     OpenStore();
     m_data->ExecSQL(sql);
 }
 
 QString TDataStore::StoreQueryValue(const QString& sql)
 {
-    QString result;
-    TCloseOnExit close(*m_data);
+    TCloseIfOpenedHere close(*m_data);
     OpenStore();
-    result = m_data->QueryValue(sql);
-    return result;
+    return m_data->QueryValue(sql);
 }

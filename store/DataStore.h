@@ -66,7 +66,9 @@ public:
     // it is missing, or upgrading it when it has the older layout. Does nothing while already open.
     // On any failure the object stays closed and the caller's statements run nothing.
     void OpenStore();
-    // OpenStore, the statement, Close: the file is closed again whatever happens.
+    // OpenStore, the statement, Close: the file is closed again whatever happens, unless it was already
+    // open (the setup wizard runs while OpenStore holds the new file, and the tree is built on an open
+    // file): what someone else holds open stays open for them.
     void StoreExec(const QString& sql);
     QString StoreQueryValue(const QString& sql);
 
@@ -75,6 +77,9 @@ public:
     // "The change could not be saved: " with the engine's reason; a refusal (EChangeRefused) is rolled
     // back and shown as it stands. Returns true only when the change was committed, so that the caller
     // records its undo group and updates its view only then. Leaves the file closed unless it was open.
+    // A change is refused, writing nothing, when the data file had to be created anew for it, or has been
+    // since the program's views were last rebuilt (ViewsRebuilt): it was made for rows of the file that
+    // went, and the new file may well hold other rows under the same ROWIDs.
     using ChangeBody = std::function<void(TStoreChange&)>;
     bool Change(const ChangeBody& body, const QString& failureText = QStringLiteral("The change could not be saved: "));
     // A change that is a fixed list of statements.
@@ -82,6 +87,17 @@ public:
 
     void SetSetupWizardHook(SetupWizardHook hook) { m_setupWizard = std::move(hook); }
     void SetUpgradeHook(UpgradeHook hook) { m_upgrade = std::move(hook); }
+
+    // Told, once the OpenStore that did it has ended, that the data file went missing while the program
+    // ran and has been created anew: the views and the undo journal still describe the file that went.
+    // Until the owner calls ViewsRebuilt, every change is refused. Without a hook nothing shows the old
+    // file, and the new one is taken at once.
+    using RecreatedHook = std::function<void()>;
+    void SetRecreatedHook(RecreatedHook hook) { m_recreated = std::move(hook); }
+    // Grows by one each time OpenStore creates the data file.
+    quint64 Generation() const { return m_generation; }
+    // The views now show the file as it is; changes are taken again.
+    void ViewsRebuilt() { m_viewGeneration = m_generation; }
 
     // Another file has taken the data file's place (a restore): its problems are told, and an upgrade it
     // needs is tried, as for a file seen for the first time.
@@ -103,13 +119,13 @@ public:
 private:
     enum class FileState
     {
-        Missing,     // no file, or an empty one: the schema is created
-        Usable,      // an SQLite 3 database
-        OldEngine,   // written by SQLite 2
-        NotDatabase, // anything else
-        ReadOnly,    // a database this user may read but not write
+        Missing,        // no file, or an empty one: the schema is created
+        Usable,         // an SQLite 3 database
+        OldEngine,      // written by SQLite 2
+        NotDatabase,    // anything else
+        ReadOnly,       // a database this user may read but not write
         FolderReadOnly, // a database in a folder this user may not write (no room for the engine's journal)
-        OldLayout,   // the previous layout, and no upgrade is available
+        OldLayout,      // the previous layout, and no upgrade is available
     };
     static FileState Inspect(const QString& path);
     void ReportFileProblem(const QString& path, FileState state);
@@ -118,6 +134,15 @@ private:
     std::unique_ptr<TSQLiteDatabase> m_data;
     SetupWizardHook m_setupWizard;
     UpgradeHook m_upgrade;
+    RecreatedHook m_recreated;
+    quint64 m_generation = 0;
+    // The generation the views were built from.
+    quint64 m_viewGeneration = 0;
+    // A data file has been open in this run: a file created from now on replaces one the views showed.
+    bool m_hadFile = false;
+    // The first-run question and the setup wizard are running on the file just created; the wizard's
+    // changes are what the new file is to hold.
+    bool m_creating = false;
     // The person hears about an unusable data file once per run, not at every action.
     bool m_reported = false;
     // An upgrade that failed is not tried again in this run; the file stays as it was until the next.

@@ -95,3 +95,23 @@ public:
 private:
     TSQLiteDatabase& m_db;
 };
+
+// Closes the database object at the end of the scope only when it was closed at its start: an operation
+// that finds the file open runs inside someone else's (the setup wizard inside OpenStore, a plug-in told
+// of a change while the tree is being built), and closing it would leave that one without its file.
+class TCloseIfOpenedHere
+{
+public:
+    explicit TCloseIfOpenedHere(TSQLiteDatabase& db) : m_db(db), m_wasOpen(db.IsOpen()) {}
+    ~TCloseIfOpenedHere()
+    {
+        if (!m_wasOpen)
+            m_db.Close();
+    }
+    TCloseIfOpenedHere(const TCloseIfOpenedHere&) = delete;
+    TCloseIfOpenedHere& operator=(const TCloseIfOpenedHere&) = delete;
+
+private:
+    TSQLiteDatabase& m_db;
+    const bool m_wasOpen;
+};

@@ -5,14 +5,14 @@
 #include "tests/support/DataFile.h"
 #include "tests/support/TestSupport.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -85,6 +85,83 @@ TEST_F(DataStoreTest, RemovedFileIsCreatedAgainAndAsksAgain)
     ASSERT_TRUE(QFile::remove(DataFile()));
     store.StoreExec(QStringLiteral("SELECT 1"));
     EXPECT_TRUE(QFile::exists(DataFile()));
+}
+
+const QString kCreatedAnew =
+    QStringLiteral("The change could not be saved: the data file had gone missing and has been "
+                   "created anew; the change was meant for the file that went, so nothing "
+                   "was written.");
+
+// A change made for the rows of a file that went must not land in the new one, where the same ROWIDs name
+// other rows; the owner's views are rebuilt first.
+TEST_F(DataStoreTest, AChangeForAFileThatWentIsRefusedUntilTheViewsAreRebuilt)
+{
+    testing_support::CreateDataFile(DataFile(), testing_support::OneSystemOneAccount());
+    int recreated = 0;
+    store.SetRecreatedHook([&] { ++recreated; });
+    const auto addParty = [](TStoreChange& change) {
+        change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = 1"),
+                       QStringLiteral("That system is gone."));
+        change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, 'Grocer')"));
+    };
+    ScriptedMessages messages;
+    EXPECT_TRUE(store.Change(addParty));
+    EXPECT_EQ(recreated, 0);
+    const quint64 generation = store.Generation();
+
+    // Its own opening creates the file: the question is asked, and the change is not made.
+    ASSERT_TRUE(QFile::remove(DataFile()));
+    messages.Expect(kFirstRun, MsgAnswer::No).Expect(kCreatedAnew);
+    EXPECT_FALSE(store.Change(addParty));
+    EXPECT_EQ(recreated, 1);
+    EXPECT_EQ(store.Generation(), generation + 1);
+    EXPECT_FALSE(store.Data().IsOpen());
+    // Re-created by a read (the tree's, say) and given a system with ROWID 1, the file still takes no change
+    // until the views have been rebuilt from it.
+    ASSERT_TRUE(QFile::remove(DataFile()));
+    messages.Expect(kFirstRun, MsgAnswer::No);
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM Parties")), QStringLiteral("0"));
+    store.StoreExec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('New')"));
+    EXPECT_EQ(recreated, 2);
+    messages.Expect(kCreatedAnew);
+    EXPECT_FALSE(store.Change(addParty));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM Parties")), QStringLiteral("0"));
+
+    store.ViewsRebuilt();
+    EXPECT_TRUE(store.Change(addParty));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM Parties")), QStringLiteral("1"));
+    EXPECT_EQ(messages.Pending(), 0);
+}
+
+// The setup wizard's changes, on the file it is run for, are taken; and what it opens or reads meanwhile
+// (a plug-in told of its changes) leaves the file open for it.
+TEST_F(DataStoreTest, WhileTheWizardHoldsTheNewFileItsChangesAndReadsKeepItOpen)
+{
+    int recreated = 0;
+    store.SetRecreatedHook([&] { ++recreated; });
+    bool stayedOpen = true;
+    store.SetSetupWizardHook([&](TSQLiteDatabase& db) {
+        EXPECT_TRUE(store.Change([](TStoreChange& change) {
+            change.Exec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+        }));
+        stayedOpen = stayedOpen && db.IsOpen();
+        EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")), QStringLiteral("Home"));
+        stayedOpen = stayedOpen && db.IsOpen();
+        store.StoreExec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, 'Grocer')"));
+        stayedOpen = stayedOpen && db.IsOpen();
+    });
+    ScriptedMessages messages;
+    messages.Expect(kFirstRun, MsgAnswer::Yes);
+    store.OpenStore();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(store.Data().IsOpen());
+    store.Data().Close();
+    // The very first file replaces none: nothing is told, and changes are taken at once.
+    EXPECT_EQ(recreated, 0);
+    EXPECT_TRUE(store.ChangeStatements({QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, 'Baker')")}));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM Parties")), QStringLiteral("2"));
+    // Opened by their own call, the one-shot operations close the file again.
+    EXPECT_FALSE(store.Data().IsOpen());
 }
 
 TEST_F(DataStoreTest, EmptyFileIsTreatedAsNew)
@@ -219,7 +296,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DataStoreTest, ThePreviousLayoutWithoutAnUpgradeIsRefusedAndKept)
 {
-    testing_support::CreatePreviousLayoutFile(DataFile(), QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
+    testing_support::CreatePreviousLayoutFile(DataFile(),
+                                              QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Home')"));
     const QByteArray before = ReadAll(DataFile());
     ScriptedMessages messages;
     messages.ExpectContaining(QStringLiteral("earlier version of Cofferly"))
@@ -262,8 +340,8 @@ TEST_F(DataStoreTest, AFolderThatCannotTakeAChangeIsToldAndChangesFailVisibly)
         ScriptedMessages messages;
         messages.ExpectContaining(QStringLiteral("lies in a folder that you may not write to"))
             .ExpectContaining(QStringLiteral("The change could not be saved: "));
-        const bool reads = ordinary.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")) ==
-                           QLatin1String("Home");
+        const bool reads =
+            ordinary.StoreQueryValue(QStringLiteral("SELECT Name FROM BudgetSystems")) == QLatin1String("Home");
         const bool refused = !ordinary.Change([](TStoreChange& change) {
             change.Exec(QStringLiteral("INSERT INTO BudgetSystems (Name) VALUES ('Work')"));
         });
@@ -285,7 +363,8 @@ TEST_F(DataStoreTest, AChangeTakesEffectWholeOrNotAtAll)
                                    "(SELECT count(*) FROM Parties) >= 1 BEGIN SELECT RAISE(ABORT, 'full up'); END"));
     const auto threeParties = [](TStoreChange& change) {
         for (const char* name : {"Grocer", "Baker", "Butcher"})
-            change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, %1)").arg(SqlText(QLatin1String(name))));
+            change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (1, %1)")
+                            .arg(SqlText(QLatin1String(name))));
     };
     const QByteArray before = ReadAll(DataFile());
     ScriptedMessages messages;
@@ -311,7 +390,8 @@ TEST_F(DataStoreTest, AChangeTakesEffectWholeOrNotAtAll)
 
     store.StoreExec(QStringLiteral("DROP TRIGGER OnlyOne"));
     EXPECT_TRUE(store.Change(threeParties));
-    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT group_concat(Name, ',') FROM (SELECT Name FROM Parties ORDER BY ROWID)")),
+    EXPECT_EQ(store.StoreQueryValue(
+                  QStringLiteral("SELECT group_concat(Name, ',') FROM (SELECT Name FROM Parties ORDER BY ROWID)")),
               QStringLiteral("Grocer,Baker,Butcher"));
 }
 
@@ -400,6 +480,26 @@ TEST_F(DataStoreTest, ReadOnlyFileIsReadAndTheLossOfChangesToldOnce)
     EXPECT_EQ(messages.Shown().size(), 1u);
 }
 
+// An empty file that cannot take the schema is told as not created, and the first-run question is not
+// asked: a setup wizard could write nothing into a file without tables.
+TEST_F(DataStoreTest, AFileThatCannotTakeTheSchemaIsToldAndOffersNoWizard)
+{
+    WriteAll(DataFile(), QByteArray());
+    UnwritableFile unwritable(DataFile());
+    if (!unwritable.Holds())
+        GTEST_SKIP() << "this machine cannot make a file unwritable for the test's user";
+    int wizardRuns = 0;
+    store.SetSetupWizardHook([&](TSQLiteDatabase&) { ++wizardRuns; });
+    ScriptedMessages messages;
+    messages.ExpectContaining(QStringLiteral("could not be created"))
+        .Expect(QStringLiteral("The change could not be saved: the data file could not be opened."));
+    EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT 42")), QString());
+    EXPECT_FALSE(store.Change([](TStoreChange& change) { change.Exec(QStringLiteral("SELECT 1")); }));
+    EXPECT_FALSE(store.Data().IsOpen());
+    EXPECT_EQ(wizardRuns, 0);
+    EXPECT_EQ(store.Generation(), 0u);
+}
+
 // The column-name hazard of double-quoted text and the typed columns, on a real data file.
 class StoredValuesTest : public DataStoreTest
 {
@@ -433,8 +533,10 @@ TEST_F(StoredValuesTest, QuotedNumbersStayNumbers)
     // Statements replayed from the undo journal write numbers in quotes.
     store.StoreExec(QStringLiteral(
         "BEGIN;"
-        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES ('1', '0', '1', '10', '500');"
-        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES (\"1\", 0, 1, \"9\", 100);"
+        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES ('1', '0', '1', "
+        "'10', '500');"
+        "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES (\"1\", 0, 1, \"9\", "
+        "100);"
         "INSERT INTO BudgetRules (SystemID, FromBudgetCat, IntoBudgetCat, Priority, Value) VALUES (1, 0, 1, 100, 20);"
         "COMMIT"));
     EXPECT_EQ(store.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetRules WHERE SystemID = 1")),

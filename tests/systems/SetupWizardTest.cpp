@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -245,6 +246,7 @@ struct PasswordCase
     const char* name;
     bool noPassword;
     const char* pass;
+    const char* retype;
     const char* storedPass; // as quote() reads it
 };
 
@@ -260,7 +262,9 @@ class SystemStepTest : public SetupWizardTest, public ::testing::WithParamInterf
 TEST_P(SystemStepTest, ClosingOnTheAccountPageKeepsTheWholeSystem)
 {
     const PasswordCase& c = GetParam();
-    SystemStep(QStringLiteral("Home"), c.noPassword, QLatin1String(c.pass), QLatin1String(c.pass));
+    // With "No password" the typed ones are not compared: no message.
+    ScriptedMessages silent;
+    SystemStep(QStringLiteral("Home"), c.noPassword, QLatin1String(c.pass), QLatin1String(c.retype));
     ASSERT_NE(wizard->AccountPage(), nullptr);
     EXPECT_EQ(Buttons().HelpTopic, QStringLiteral("Account.htm"));
     EXPECT_FALSE(Buttons().btnFinish->isEnabled());
@@ -282,10 +286,12 @@ TEST_P(SystemStepTest, ClosingOnTheAccountPageKeepsTheWholeSystem)
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, SystemStepTest,
-                         ::testing::Values(PasswordCase{"NoPassword", true, "", "NULL"},
-                                           PasswordCase{"NoPasswordIgnoresTypedOne", true, "abc1", "NULL"},
-                                           PasswordCase{"Password", false, "abc1", "'abc1'"},
-                                           PasswordCase{"BothFieldsEmpty", false, "", "''"}),
+                         ::testing::Values(PasswordCase{"NoPassword", true, "", "", "NULL"},
+                                           PasswordCase{"NoPasswordIgnoresTypedOne", true, "abc1", "abc1", "NULL"},
+                                           PasswordCase{"NoPasswordIgnoresTwoDifferentOnes", true, "abc1", "xyz9",
+                                                        "NULL"},
+                                           PasswordCase{"Password", false, "abc1", "abc1", "'abc1'"},
+                                           PasswordCase{"BothFieldsEmpty", false, "", "", "''"}),
                          [](const ::testing::TestParamInfo<PasswordCase>& info) { return info.param.name; });
 
 TEST_F(SetupWizardTest, FinishOnlyAfterTheAccountStepAndThenOffersTheOverview)
@@ -347,6 +353,111 @@ TEST_F(SetupWizardTest, MismatchedPasswordsAreTypedAgain)
     wizard->hide();
 }
 
+TEST_F(SetupWizardTest, AMismatchIsToldAloneEvenWithAnEmptyName)
+{
+    ScriptedMessages messages;
+    messages.Expect(kMismatch);
+    SystemStep(QString(), false, QStringLiteral("abc1"), QStringLiteral("abc2"));
+    EXPECT_EQ(messages.Shown(), std::vector<QString>{kMismatch});
+    EXPECT_NE(wizard->SystemPage(), nullptr);
+    EXPECT_EQ(Count(QStringLiteral("BudgetSystems")), QStringLiteral("1"));
+}
+
+TEST_F(SetupWizardTest, ClosingOnTheFirstPageWritesNothing)
+{
+    const QByteArray before = testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db")));
+    ScriptedMessages silent;
+    wizard->SystemPage()->edSysName->setText(QStringLiteral("Home"));
+    wizard->show();
+    wizard->close();
+    EXPECT_EQ(wizard->result(), int(QDialog::Rejected));
+    wizard.reset();
+    EXPECT_EQ(testing_support::ReadAll(dir.File(QStringLiteral("Cofferly.db"))), before);
+    EXPECT_TRUE(notices.empty());
+}
+
+// Keys typed one by one go through the fields' filters, and what is left reaches the file.
+TEST_F(SetupWizardTest, TypedKeysReachTheFileThroughTheFieldsFilters)
+{
+    ScriptedMessages silent;
+    TframSetupWizardSystem* page = wizard->SystemPage();
+    page->edSysName->clear();
+    QTest::keyClicks(page->edSysName, QStringLiteral("Fam_ily%"));
+    QTest::keyClicks(page->edPass, QStringLiteral("pw1"));
+    QTest::keyClicks(page->edPassRetype, QStringLiteral("p'w\"1 _%"));
+    EXPECT_EQ(page->edPassRetype->text(), QStringLiteral("pw1"));
+    Buttons().btnNext->click();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT Name, Pass FROM BudgetSystems WHERE ROWID = %1").arg(wizard->System())),
+              QStringLiteral("Family|pw1"));
+
+    TframSetupWizardAccount* account = wizard->AccountPage();
+    ASSERT_NE(account, nullptr);
+    account->edAccountName->clear();
+    QTest::keyClicks(account->edAccountName, QStringLiteral("Dad's \"Cash\" 5%_"));
+    EXPECT_EQ(account->edAccountName->text(), QStringLiteral("Dad's Cash 5"));
+    Buttons().btnNext->click();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT Name FROM Accounts WHERE ROWID = %1").arg(wizard->Account())),
+              QStringLiteral("Dad's Cash 5"));
+}
+
+// Enter in a field presses the default button through the dialog's own key handling. The page holding the
+// field is replaced meanwhile: it goes only once the key has been handled, and then it does go.
+TEST_F(SetupWizardTest, EnterInAFieldGoesOnFromEachPage)
+{
+    ScriptedMessages messages;
+    wizard->show();
+    TframSetupWizardSystem* first = wizard->SystemPage();
+    QPointer<QFrame> firstPage(first);
+    first->edPass->setText(QStringLiteral("abc1"));
+    first->edPassRetype->setText(QStringLiteral("abc1"));
+    QTest::keyClick(first->edPassRetype, Qt::Key_Return);
+    TframSetupWizardAccount* account = wizard->AccountPage();
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(Value(QStringLiteral("SELECT Pass FROM BudgetSystems WHERE Name = 'My System'")), QStringLiteral("abc1"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(firstPage.isNull());
+
+    account->edAmount->setText(QStringLiteral("7"));
+    QTest::keyClick(account->edAmount, Qt::Key_Return);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT Name, Amount FROM Accounts JOIN Transactions ON AccountID = Accounts.ROWID")),
+              QStringLiteral("My Account|700"));
+    EXPECT_TRUE(account->edAmount->isHidden());
+    EXPECT_EQ(wizard->AccountPage(), account);
+
+    // On the closing words Enter finishes.
+    messages.Expect(kOverview, MsgAnswer::No);
+    QTest::keyClick(Buttons().btnFinish, Qt::Key_Return);
+    EXPECT_EQ(wizard->result(), int(QDialog::Accepted));
+    EXPECT_EQ(messages.Pending(), 0);
+}
+
+TEST_F(SetupWizardTest, F1OnThePasswordAndAmountFieldsAndAfterTheClosingWords)
+{
+    ScriptedMessages silent;
+    auto f1 = [](QWidget* w) { QTest::keyRelease(w, Qt::Key_F1); };
+    f1(wizard->SystemPage()->edPass);
+    f1(wizard->SystemPage()->edPassRetype);
+    SystemStep(QStringLiteral("Home"));
+    f1(wizard->AccountPage()->edAmount);
+    AccountStep(QStringLiteral("Checking"), QStringLiteral("0"));
+    // The page keeps its topic; the buttons have moved on to the budget rules.
+    f1(wizard->AccountPage()->lblText);
+    f1(Buttons().btnFinish);
+    EXPECT_EQ(helpPages, (std::vector<QString>{QStringLiteral("BudgetSystem.htm"), QStringLiteral("BudgetSystem.htm"),
+                                               QStringLiteral("Account.htm"), QStringLiteral("Account.htm"),
+                                               QStringLiteral("BudgetRule.htm")}));
+}
+
+TEST_F(SetupWizardTest, TheSidePictureIsLoadedWhenTheWindowIsShown)
+{
+    EXPECT_TRUE(wizard->imgSide->pixmap().isNull());
+    wizard->show();
+    const QPixmap shown = wizard->imgSide->pixmap();
+    EXPECT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.size(), QSize(169, 302));
+    wizard->hide();
+}
+
 // Each row: what the page is given, the message it answers with. Nothing is written and the page stays.
 struct RefusalCase
 {
@@ -356,6 +467,8 @@ struct RefusalCase
     const char* amount;
     const char* message;
     bool messageWhole;
+    // Run on the data file just before the step (on the account page, after the system step).
+    const char* prepare = nullptr;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os)
@@ -375,20 +488,35 @@ TEST_P(RefusalTest, ChangesNothingAndTheStepStaysPending)
         messages.Expect(QLatin1String(c.message));
     else
         messages.ExpectContaining(QLatin1String(c.message));
+    const auto prepare = [&] {
+        if (c.prepare)
+            main->StoreExec(QLatin1String(c.prepare));
+    };
     if (!c.accountPage) {
+        prepare();
         SystemStep(QLatin1String(c.text));
         EXPECT_NE(wizard->SystemPage(), nullptr);
+        // Nothing of a system without its base rule stays.
         EXPECT_EQ(Count(QStringLiteral("BudgetSystems")), QStringLiteral("1"));
         EXPECT_EQ(Count(QStringLiteral("BudgetCategories")), QStringLiteral("2"));
+        EXPECT_EQ(Count(QStringLiteral("Parties")), QStringLiteral("1"));
+        EXPECT_EQ(Count(QStringLiteral("BudgetRules")), QStringLiteral("0"));
         EXPECT_EQ(wizard->System(), 0);
+        EXPECT_EQ(Buttons().HelpTopic, QStringLiteral("BudgetSystem.htm"));
     } else {
         SystemStep(QStringLiteral("Home"));
+        prepare();
         AccountStep(QLatin1String(c.text), QLatin1String(c.amount));
+        ASSERT_NE(wizard->AccountPage(), nullptr);
         EXPECT_FALSE(wizard->AccountPage()->edAccountName->isHidden());
         EXPECT_EQ(Count(QStringLiteral("Accounts")), QStringLiteral("0"));
         EXPECT_EQ(Count(QStringLiteral("Transactions")), QStringLiteral("0"));
-        EXPECT_FALSE(Buttons().btnFinish->isEnabled());
+        EXPECT_EQ(Count(QStringLiteral("NewBudgetTransactions")), QStringLiteral("0"));
+        EXPECT_EQ(wizard->Account(), 0);
+        EXPECT_TRUE(Buttons().btnNext->isEnabled());
+        EXPECT_EQ(Buttons().HelpTopic, QStringLiteral("Account.htm"));
     }
+    EXPECT_FALSE(Buttons().btnFinish->isEnabled());
     EXPECT_EQ(messages.Pending(), 0);
     EXPECT_TRUE(Buttons().PendingAction);
 }
@@ -402,7 +530,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "A budget system named \"Other\" already exists.\rPlease choose another name.", true},
         RefusalCase{"EmptyAccountName", true, "", "5.00", "You must give your Account a name.", true},
         RefusalCase{"BlankAccountName", true, " ", "5.00", "You must give your Account a name.", true},
-        RefusalCase{"AmountTooLarge", true, "Checking", "30000000.00", "is not a valid integer value", false}),
+        RefusalCase{"AmountTooLarge", true, "Checking", "30000000.00", "is not a valid integer value", false},
+        // A statement the file refuses takes the whole step back with it.
+        RefusalCase{
+            "SystemStepStatementFails", false, "Home", "", "The change could not be saved: no base rule", true,
+            "CREATE TRIGGER NoRule BEFORE INSERT ON BudgetRules BEGIN SELECT RAISE(ABORT, 'no base rule'); END"},
+        RefusalCase{"AccountStepStatementFails", true, "Checking", "5.00",
+                    "The change could not be saved: no allocation", true,
+                    "CREATE TRIGGER NoAllocation BEFORE INSERT ON NewBudgetTransactions BEGIN "
+                    "SELECT RAISE(ABORT, 'no allocation'); END"},
+        RefusalCase{"SystemGoneBeforeTheAccountStep", true, "Checking", "5.00", "This budget system no longer exists.",
+                    true, "DELETE FROM BudgetSystems WHERE Name = 'Home'"}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 TEST_F(SetupWizardTest, NamesAreStoredExactlyAsTheFieldsHoldThem)
@@ -510,6 +648,109 @@ TEST_F(FirstRunTest, YesRunsTheWizardAndTheTreeShowsItsSystemAndAccount)
     EXPECT_EQ(screen->System(), TframArchitect::NodeData(family));
     EXPECT_EQ(main.StoreQueryValue(QStringLiteral("SELECT Amount || '|' || BudgetCatID FROM NewBudgetTransactions")),
               QStringLiteral("25000|1"));
+}
+
+// A plug-in that reads the file when it is told of the wizard's changes leaves it open for the wizard and
+// for the tree built after it.
+TEST_F(FirstRunTest, APlugInReadingDuringTheWizardLeavesTheFileOpenForIt)
+{
+    TfrmMain main;
+    std::vector<QString> seen;
+    main.AddPlugIn([&](PlugInNotice) {
+        seen.push_back(main.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetSystems")));
+    });
+    ScriptedMessages messages;
+    messages.Expect(kFirstRun, MsgAnswer::Yes).Expect(kOverview, MsgAnswer::No);
+    bool openAfterNotices = false;
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Expect<TfrmSetupWizard>([&](TfrmSetupWizard& wizard) {
+            wizard.SystemPage()->chkNoPass->setChecked(true);
+            wizard.framSetupWizardButtons1->btnNext->click();
+            wizard.framSetupWizardButtons1->btnNext->click();
+            openAfterNotices = main.Data().IsOpen();
+            wizard.framSetupWizardButtons1->btnFinish->click();
+            return wizard.result();
+        });
+        main.FormShow();
+    }
+    EXPECT_TRUE(openAfterNotices);
+    EXPECT_EQ(seen, std::vector<QString>(5, QStringLiteral("1")));
+    EXPECT_FALSE(main.Data().IsOpen());
+    QTreeWidget* tree = main.Architect()->TreeView();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("My System"));
+    ASSERT_EQ(tree->topLevelItem(0)->child(3)->childCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->child(3)->child(0)->text(0), QStringLiteral("My Account"));
+}
+
+// The data file removed while the program runs is created anew by the next action that opens it, which
+// asks the first-run question again in the middle of that action. The action's change was meant for the
+// old file, whose ROWIDs the new one reuses: it is refused, and once it has ended the journal is emptied
+// and the tree shows the new file.
+TEST_F(FirstRunTest, AFileRemovedWhileRunningTakesNoChangeMeantForTheOldOne)
+{
+    CreateDataFile();
+    std::vector<PlugInNotice> notices;
+    TfrmMain main;
+    QTreeWidget* tree = main.Architect()->TreeView();
+    ScriptedMessages messages;
+    main.FormShow();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    ASSERT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Home"));
+    // An undo group of the old file.
+    main.Action(QStringLiteral("mitmNewAccount"))->trigger();
+    main.Architect()->FinishEditing();
+    ASSERT_TRUE(main.Action(QStringLiteral("mitmUndo"))->isEnabled());
+
+    ASSERT_TRUE(QFile::remove(dir.File(QStringLiteral("Cofferly.db"))));
+    messages.Expect(kFirstRun, MsgAnswer::Yes)
+        .Expect(kOverview, MsgAnswer::No)
+        .Expect(QStringLiteral("The change could not be saved: the data file had gone missing and has been created "
+                               "anew; the change was meant for the file that went, so nothing was written."));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.Expect<TfrmSetupWizard>([](TfrmSetupWizard& wizard) {
+            wizard.SystemPage()->edSysName->setText(QStringLiteral("Fresh"));
+            wizard.SystemPage()->chkNoPass->setChecked(true);
+            wizard.framSetupWizardButtons1->btnNext->click();
+            wizard.AccountPage()->edAccountName->setText(QStringLiteral("Wallet"));
+            wizard.framSetupWizardButtons1->btnNext->click();
+            wizard.framSetupWizardButtons1->btnFinish->click();
+            return wizard.result();
+        });
+        // The command asks the system's password first, and that read creates the file; the new file's
+        // system has the old one's ROWID.
+        main.Action(QStringLiteral("mitmNewAccount"))->trigger();
+    }
+    EXPECT_EQ(messages.Pending(), 0);
+    EXPECT_EQ(main.StoreQueryValue(QStringLiteral("SELECT group_concat(Name) FROM Accounts")),
+              QStringLiteral("Wallet"));
+    EXPECT_EQ(main.StoreQueryValue(QStringLiteral("SELECT group_concat(ROWID || Name) FROM BudgetSystems")),
+              QStringLiteral("1Fresh"));
+
+    // The plug-ins hear that everything may have changed, once the command has returned.
+    main.AddPlugIn([&](PlugInNotice notice) { notices.push_back(notice); });
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(notices, (std::vector<PlugInNotice>{PlugInNotice::Systems, PlugInNotice::BudgetItems,
+                                                  PlugInNotice::Parties, PlugInNotice::Accounts}));
+    EXPECT_FALSE(main.Action(QStringLiteral("mitmUndo"))->isEnabled());
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* fresh = tree->topLevelItem(0);
+    EXPECT_EQ(fresh->text(0), QStringLiteral("Fresh"));
+    ASSERT_EQ(fresh->child(3)->childCount(), 1);
+    EXPECT_EQ(fresh->child(3)->child(0)->text(0), QStringLiteral("Wallet"));
+    EXPECT_EQ(tree->currentItem(), fresh);
+    auto* screen = dynamic_cast<TframSystem*>(main.CurrentScreen());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->System(), 1);
+
+    // Built from the new file, the views take changes again.
+    main.Action(QStringLiteral("mitmNewAccount"))->trigger();
+    main.Architect()->FinishEditing();
+    EXPECT_EQ(main.StoreQueryValue(QStringLiteral("SELECT count(*) FROM Accounts WHERE SystemID = 1")),
+              QStringLiteral("2"));
+    EXPECT_TRUE(main.Action(QStringLiteral("mitmUndo"))->isEnabled());
 }
 
 } // namespace
