@@ -2,8 +2,10 @@
 
 #include "ledger/NegativeBudgetWarning.h"
 #include "ledger/NewBudgetItem.h"
+#include "ledger/PartyNames.h"
 #include "ledger/controls/RealEdit.h"
 #include "ledger/controls/SlideTrayButton.h"
+#include "platform/HelpKey.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "platform/Settings.h"
@@ -11,7 +13,6 @@
 #include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
 #include "ui/GridLook.h"
-#include "platform/HelpKey.h"
 #include "ui/MainWindowInterface.h"
 #include "ui/TextFilters.h"
 
@@ -283,9 +284,9 @@ void TfrmCheckWizard::BuildLayout()
     connect(edParty, &QComboBox::editTextChanged, this, platform::UserAction([this] { edPartyChange(); }));
     connect(edParty, &QComboBox::currentIndexChanged, this, platform::UserAction([this] { edPartyChange(); }));
     connect(edAmount, &TRealEdit::Exited, this, platform::UserAction([this] {
-        if (!m_closing)
-            edAmountExit();
-    }));
+                if (!m_closing)
+                    edAmountExit();
+            }));
     connect(btnGrossNet, &QToolButton::clicked, this, platform::UserAction([this] { btnGrossNetClick(); }));
     // The edit ends as soon as the cell's text is committed: closing the editor then gives the focus back to
     // the row, whose entry would remember the new text before the edit could compare it with the old one.
@@ -304,11 +305,13 @@ void TfrmCheckWizard::BuildLayout()
             platform::UserAction([this] { gridBudgetItemsEditEnded(); }));
     connect(gridBudgetItems, &QTableWidget::currentCellChanged, this,
             [this](int row, int column) { platform::RunUserAction([&] { gridBudgetItemsSelectCell(row, column); }); });
-    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this, platform::UserAction([this] { gridBudgetItemsDblClick(); }));
+    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this,
+            platform::UserAction([this] { gridBudgetItemsDblClick(); }));
     connect(btnAddBudgetItem, &QPushButton::clicked, this, platform::UserAction([this] { btnAddBudgetItemClick(); }));
     connect(btnOk, &QPushButton::clicked, this, platform::UserAction([this] { btnOkClick(); }));
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this, platform::UserAction([this] { SlideTrayButton1Click(); }));
+    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this,
+            platform::UserAction([this] { SlideTrayButton1Click(); }));
 }
 
 void TfrmCheckWizard::SetClientWidth(int width)
@@ -481,8 +484,7 @@ void TfrmCheckWizard::SetGrossText(const QString& text)
 
 qint64 TfrmCheckWizard::SelectedPartyID() const
 {
-    const int index = edParty->findText(edParty->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    return index < 0 ? 0 : edParty->itemData(index).toLongLong();
+    return party_names::SelectedPartyID(*edParty);
 }
 
 qint64 TfrmCheckWizard::FromAccountID() const
@@ -634,14 +636,7 @@ void TfrmCheckWizard::edPartyChange()
 
 void TfrmCheckWizard::MatchPartyText()
 {
-    const QString text = edParty->currentText();
-    for (int i = 0; i < edParty->count(); ++i) {
-        if (edParty->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
-            edParty->setCurrentIndex(i);
-            edParty->setEditText(edParty->itemText(i));
-            break;
-        }
-    }
+    party_names::MatchPartyText(*edParty);
 }
 
 void TfrmCheckWizard::edPartyExit()
@@ -815,17 +810,7 @@ void TfrmCheckWizard::btnOkClick()
         qint64 party = 0;
         const bool stored = m_main.StoreChange([&](TStoreChange& change) {
             RequireSystem(change, m_system);
-            const QString found =
-                change.QueryValue(QStringLiteral("SELECT ROWID FROM Parties WHERE SystemID = %1 AND Name = %2")
-                                      .arg(QString::number(m_system), SqlText(name)));
-            if (found.isEmpty()) {
-                change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (%1, %2)")
-                                .arg(QString::number(m_system), SqlText(name)));
-                party = change.LastInsertRowID();
-            } else {
-                party = found.toLongLong();
-                change.Exec(QStringLiteral("UPDATE Parties SET Deleted = \"f\" WHERE ROWID = %1").arg(party));
-            }
+            party = party_names::StoreTypedParty(change, m_system, name);
         });
         if (!stored)
             return;

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp) : QObject(window), m_showHelp(std::move(showHelp))
+THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp)
+    : QObject(window), m_window(window), m_showHelp(std::move(showHelp))
 {
     Watch(window);
 }
@@ -16,6 +17,8 @@ THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp) : QObject(wi
 void THelpKey::Watch(QObject* object)
 {
     if (!object->isWidgetType())
+        return;
+    if (object != m_window && static_cast<QWidget*>(object)->isWindow())
         return;
     object->installEventFilter(this);
     for (QObject* child : object->children())
