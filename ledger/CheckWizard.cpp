@@ -5,7 +5,6 @@
 #include "ledger/PartyNames.h"
 #include "ledger/controls/RealEdit.h"
 #include "ledger/controls/SlideTrayButton.h"
-#include "platform/HelpKey.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "platform/Settings.h"
@@ -13,6 +12,7 @@
 #include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
 #include "ui/GridLook.h"
+#include "platform/HelpKey.h"
 #include "ui/MainWindowInterface.h"
 #include "ui/TextFilters.h"
 
@@ -284,9 +284,9 @@ void TfrmCheckWizard::BuildLayout()
     connect(edParty, &QComboBox::editTextChanged, this, platform::UserAction([this] { edPartyChange(); }));
     connect(edParty, &QComboBox::currentIndexChanged, this, platform::UserAction([this] { edPartyChange(); }));
     connect(edAmount, &TRealEdit::Exited, this, platform::UserAction([this] {
-                if (!m_closing)
-                    edAmountExit();
-            }));
+        if (!m_closing)
+            edAmountExit();
+    }));
     connect(btnGrossNet, &QToolButton::clicked, this, platform::UserAction([this] { btnGrossNetClick(); }));
     // The edit ends as soon as the cell's text is committed: closing the editor then gives the focus back to
     // the row, whose entry would remember the new text before the edit could compare it with the old one.
@@ -305,13 +305,11 @@ void TfrmCheckWizard::BuildLayout()
             platform::UserAction([this] { gridBudgetItemsEditEnded(); }));
     connect(gridBudgetItems, &QTableWidget::currentCellChanged, this,
             [this](int row, int column) { platform::RunUserAction([&] { gridBudgetItemsSelectCell(row, column); }); });
-    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this,
-            platform::UserAction([this] { gridBudgetItemsDblClick(); }));
+    connect(gridBudgetItems, &QTableWidget::cellDoubleClicked, this, platform::UserAction([this] { gridBudgetItemsDblClick(); }));
     connect(btnAddBudgetItem, &QPushButton::clicked, this, platform::UserAction([this] { btnAddBudgetItemClick(); }));
     connect(btnOk, &QPushButton::clicked, this, platform::UserAction([this] { btnOkClick(); }));
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this,
-            platform::UserAction([this] { SlideTrayButton1Click(); }));
+    connect(SlideTrayButton1, &TSlideTrayButton::clicked, this, platform::UserAction([this] { SlideTrayButton1Click(); }));
 }
 
 void TfrmCheckWizard::SetClientWidth(int width)

@@ -4,11 +4,11 @@
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
 #include "resources/Resources.h"
+#include "ui/MainWindowInterface.h"
 #include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
 #include "systems/PasswordDialogs.h"
 #include "systems/SystemScreen.h"
-#include "ui/MainWindowInterface.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -211,9 +211,10 @@ TframArchitect::TframArchitect(IMainWindow& main, QWidget* parent)
     for (int i = 0; i < 6; ++i)
         m_pictures[i] = QIcon(QString::fromLatin1(kPictureFiles[i]));
 
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-        platform::RunUserAction([this, current] { TreeViewChange(current); });
-    });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                platform::RunUserAction([this, current] { TreeViewChange(current); });
+            });
     connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
         // The last guard, for an opening that came some other way: a system opens only to someone who
         // may see it.
@@ -513,9 +514,9 @@ void TframArchitect::mitmNewSystemClick()
         TCloseOnExit close(m_main.Data());
         m_main.OpenStore();
         for (int candidate = 1;; ++candidate) {
-            const QString count =
-                m_main.Data().QueryValue(QStringLiteral("SELECT count(Name) FROM BudgetSystems WHERE Name = %1")
-                                             .arg(SqlText(QStringLiteral("New System %1").arg(candidate))));
+            const QString count = m_main.Data().QueryValue(
+                QStringLiteral("SELECT count(Name) FROM BudgetSystems WHERE Name = %1")
+                    .arg(SqlText(QStringLiteral("New System %1").arg(candidate))));
             if (count.isEmpty())
                 return; // the data file could not be read: no change
             if (count == QLatin1String("0")) {
@@ -542,9 +543,8 @@ void TframArchitect::mitmNewSystemClick()
                                   QStringLiteral("Please enter a name for the budget system."));
             continue;
         }
-        if (m_main.StoreQueryValue(
-                QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE Name = %1").arg(SqlText(name))) !=
-            QLatin1String("0")) {
+        if (m_main.StoreQueryValue(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE Name = %1")
+                                       .arg(SqlText(name))) != QLatin1String("0")) {
             platform::ShowMessage(platform::MsgIcon::Warning,
                                   QStringLiteral("A budget system named \"%1\" already exists.\r"
                                                  "Please choose another name.")
@@ -567,8 +567,8 @@ void TframArchitect::mitmNewSystemClick()
         change.Exec(
             QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (%1, \"Unbudgeted\")").arg(system));
         const qint64 item = change.LastInsertRowID();
-        change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name, Deleted) VALUES (%1, \"Transfer\", \"t\")")
-                        .arg(system));
+        change.Exec(
+            QStringLiteral("INSERT INTO Parties (SystemID, Name, Deleted) VALUES (%1, \"Transfer\", \"t\")").arg(system));
         change.Exec(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, "
                                    "IntoBudgetCat, AllAccounts, Priority, AllDeposits) VALUES (%1, \"t\", "
                                    "\"Net Deposit\", 10000, 0, %2, \"t\", 0, \"t\")")
@@ -622,8 +622,8 @@ void TframArchitect::mitmNewAccountClick()
         MendAfterRefusal();
         return;
     }
-    m_main.RecordUndoGroup({{QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account),
-                             QStringLiteral("Systems")}});
+    m_main.RecordUndoGroup(
+        {{QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account), QStringLiteral("Systems")}});
     m_main.NotifyUpdateAccounts();
     QTreeWidgetItem* node = nullptr;
     {
@@ -726,8 +726,8 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
         MendAfterRefusal();
         return;
     }
-    undo.push_back({QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account),
-                    QStringLiteral("Accounts")});
+    undo.push_back(
+        {QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account), QStringLiteral("Accounts")});
     m_main.RecordUndoGroup(undo);
     RemoveNode(node);
     m_main.NotifyUpdateAccounts();
@@ -785,8 +785,8 @@ bool TframArchitect::SyncWithStore()
             return false; // nothing can be told about the file: the tree stays as it is
         for (int row = 0; row < db.RowCount(0); ++row)
             systems[db.Cell(0, row).toLongLong()] = db.Cell(1, row);
-        if (db.ExecSQL(
-                QStringLiteral("SELECT SystemID, Name, ROWID FROM Accounts WHERE Deleted = 'f' ORDER BY Name")) != 0)
+        if (db.ExecSQL(QStringLiteral("SELECT SystemID, Name, ROWID FROM Accounts WHERE Deleted = 'f' ORDER BY Name")) !=
+            0)
             return false;
         for (int row = 0; row < db.RowCount(0); ++row)
             accounts[db.Cell(0, row).toLongLong()].emplace_back(db.Cell(1, row), db.Cell(2, row).toLongLong());
