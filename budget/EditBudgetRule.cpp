@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -27,7 +26,7 @@ QComboBox* MakeList(const QString& name, QWidget* parent)
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    box->setMinimumContentsLength(8);
+    box->setMinimumContentsLength(6);
     return box;
 }
 
@@ -124,31 +123,28 @@ TfrmEditBudgetRule::TfrmEditBudgetRule(IMainWindow& main, qint64 system, QWidget
           std::pair{lblDepFrom, cmboDepFrom}, std::pair{lblDepTo, cmboDepTo}})
         label->setBuddy(box);
 
+    // The long labels need the room of the left column, so "Percentage" stands below the amount.
     auto* grid = new QGridLayout(content);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(4);
-    auto* amountRow = new QHBoxLayout;
-    amountRow->addWidget(edAmount);
-    amountRow->addSpacing(8);
-    amountRow->addWidget(chkPercent);
-    amountRow->addStretch();
+    grid->setVerticalSpacing(3);
     grid->addWidget(lblAmount, 0, 0);
-    grid->addLayout(amountRow, 0, 1);
-    grid->addWidget(lblPercent, 1, 0);
-    grid->addWidget(cmboPercentOf, 1, 1);
-    grid->addWidget(lblFrom, 2, 0);
-    grid->addWidget(cmboFrom, 2, 1);
-    grid->addWidget(lblTo, 3, 0);
-    grid->addWidget(cmboTo, 3, 1);
-    grid->addWidget(cbxAllDeposits, 4, 0, 1, 2);
-    grid->addWidget(lblDepFrom, 5, 0);
-    grid->addWidget(cmboDepFrom, 5, 1);
-    grid->addWidget(cbxAllAccounts, 6, 0, 1, 2);
-    grid->addWidget(lblDepTo, 7, 0);
-    grid->addWidget(cmboDepTo, 7, 1);
+    grid->addWidget(edAmount, 0, 1, Qt::AlignLeft);
+    grid->addWidget(chkPercent, 1, 1);
+    grid->addWidget(lblPercent, 2, 0);
+    grid->addWidget(cmboPercentOf, 2, 1);
+    grid->addWidget(lblFrom, 3, 0);
+    grid->addWidget(cmboFrom, 3, 1);
+    grid->addWidget(lblTo, 4, 0);
+    grid->addWidget(cmboTo, 4, 1);
+    grid->addWidget(cbxAllDeposits, 5, 0, 1, 2);
+    grid->addWidget(lblDepFrom, 6, 0);
+    grid->addWidget(cmboDepFrom, 6, 1);
+    grid->addWidget(cbxAllAccounts, 7, 0, 1, 2);
+    grid->addWidget(lblDepTo, 8, 0);
+    grid->addWidget(cmboDepTo, 8, 1);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(8, 1);
+    grid->setRowStretch(9, 1);
 
     QWidget* order[] = {edAmount,    chkPercent,     cmboPercentOf, cmboFrom, cmboTo,   cbxAllDeposits,
                         cmboDepFrom, cbxAllAccounts, cmboDepTo,     btnOK,    btnCancel};

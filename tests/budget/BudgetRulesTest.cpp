@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -557,6 +558,38 @@ TEST_F(BudgetRulesTest, RulesMadeHereDivideTheWizardsCredit)
             tray << wizard.gridBudgetItems->item(row, 1)->text();
         EXPECT_EQ(tray, c.tray);
     }
+}
+
+// The editor at the platform's font: every control inside the dialog, no two on top of each other, and
+// every caption whole.
+TEST_F(BudgetRulesTest, TheEditorsControlsFitTheirRoom)
+{
+    NewRule(
+        [](TfrmEditBudgetRule& e) {
+            e.show();
+            QCoreApplication::processEvents();
+            std::vector<QWidget*> controls;
+            for (QWidget* w : e.findChildren<QWidget*>())
+                if (w->isVisible() &&
+                    (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QComboBox*>(w) ||
+                     qobject_cast<QLineEdit*>(w) || qobject_cast<QPushButton*>(w)) &&
+                    !qobject_cast<QComboBox*>(w->parentWidget()) && w->objectName() != QLatin1String("imgSide"))
+                    controls.push_back(w);
+            for (QWidget* w : controls) {
+                const QRect r(w->mapTo(&e, QPoint(0, 0)), w->size());
+                EXPECT_TRUE(e.rect().contains(r)) << w->objectName().toStdString() << " leaves the dialog";
+                if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w)) {
+                    EXPECT_LE(w->sizeHint().width(), w->width()) << w->objectName().toStdString() << " is cut";
+                }
+                for (QWidget* other : controls) {
+                    const QRect o(other->mapTo(&e, QPoint(0, 0)), other->size());
+                    EXPECT_TRUE(other == w || !r.intersects(o))
+                        << w->objectName().toStdString() << " overlaps " << other->objectName().toStdString();
+                }
+            }
+            e.hide();
+        },
+        false);
 }
 
 // With COFFERLY_SCREENSHOTS set, the screen and the editor are saved there as pictures.
