@@ -2,10 +2,11 @@
 // work, so that the figures mean the same on a slow machine and a fast one. One line per figure:
 // "name: value".
 #include "bench/BenchData.h"
+#include "bench/RulesBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -147,7 +148,8 @@ bool UpgradeFigure(const QTemporaryDir& dir, const QString& current, int transac
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The screens measured here draw with real widgets.
+    QApplication app(argc, argv);
     int transactions = 100000;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i)
@@ -176,6 +178,8 @@ int main(int argc, char* argv[])
     out << "gather: " << QString::number(double(gather) / double(engine), 'f', 2) << '\n';
     out.flush();
     if (!UpgradeFigure(dir, path, transactions, out))
+        return 1;
+    if (!bench::RulesFigure(path, out))
         return 1;
     return 0;
 }

@@ -282,6 +282,22 @@ void TframBudgetRules::ShowSystem(qint64 system)
     RulesList->setFocus();
 }
 
+QString TframBudgetRules::ListQuery(qint64 system)
+{
+    // The names come with the rules in one statement. A deleted item, account or party still has its
+    // row, so its name is shown all the same.
+    return QStringLiteral(
+               "SELECT r.ROWID, r.IsPercent, r.PercentOf, r.Value, r.AllAccounts, r.Priority, r.AllDeposits, "
+               "r.AccountID, r.PartyID, "
+               "(SELECT Name FROM BudgetCategories WHERE ROWID = r.PercentOf), "
+               "(SELECT Name FROM BudgetCategories WHERE ROWID = r.FromBudgetCat), "
+               "(SELECT Name FROM BudgetCategories WHERE ROWID = r.IntoBudgetCat), "
+               "(SELECT Name FROM Accounts WHERE ROWID = r.AccountID), "
+               "(SELECT Name FROM Parties WHERE ROWID = r.PartyID) "
+               "FROM BudgetRules r WHERE ((r.SystemID = %1) AND (r.Priority > 0)) ORDER BY r.Priority ASC")
+        .arg(system);
+}
+
 void TframBudgetRules::RefreshList()
 {
     std::vector<TRuleRecord> rules;
@@ -291,18 +307,7 @@ void TframBudgetRules::RefreshList()
         m_main.OpenStore();
         // A file that could not be opened runs nothing and would leave an earlier answer in place.
         db.ClearResults();
-        // The names come with the rules in one statement. A deleted item, account or party still has its
-        // row, so its name is shown all the same.
-        db.ExecSQL(QStringLiteral(
-                       "SELECT r.ROWID, r.IsPercent, r.PercentOf, r.Value, r.AllAccounts, r.Priority, r.AllDeposits, "
-                       "r.AccountID, r.PartyID, "
-                       "(SELECT Name FROM BudgetCategories WHERE ROWID = r.PercentOf), "
-                       "(SELECT Name FROM BudgetCategories WHERE ROWID = r.FromBudgetCat), "
-                       "(SELECT Name FROM BudgetCategories WHERE ROWID = r.IntoBudgetCat), "
-                       "(SELECT Name FROM Accounts WHERE ROWID = r.AccountID), "
-                       "(SELECT Name FROM Parties WHERE ROWID = r.PartyID) "
-                       "FROM BudgetRules r WHERE ((r.SystemID = %1) AND (r.Priority > 0)) ORDER BY r.Priority ASC")
-                       .arg(m_system));
+        db.ExecSQL(ListQuery(m_system));
     }
     const int rows = db.RowCount(0);
     rules.reserve(size_t(rows));

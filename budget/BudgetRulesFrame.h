@@ -103,6 +103,8 @@ public:
     qint64 System() const { return m_system; }
     // Reads the system's rules from the data file afresh.
     void RefreshList();
+    // The one statement RefreshList reads the rules and their names with.
+    static QString ListQuery(qint64 system);
     // The print entry of the screen; the statement of the rules is not part of the program yet.
     void PrintView();
 
