@@ -18,7 +18,9 @@ void THelpKey::Watch(QObject* object)
 {
     if (!object->isWidgetType())
         return;
-    if (object != m_window && static_cast<QWidget*>(object)->isWindow())
+    // A dialog or window opened over this one has its own topic; a drop-down list belongs to its control.
+    const Qt::WindowType type = static_cast<QWidget*>(object)->windowType();
+    if (object != m_window && (type == Qt::Dialog || type == Qt::Window))
         return;
     object->installEventFilter(this);
     for (QObject* child : object->children())

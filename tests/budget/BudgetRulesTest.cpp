@@ -211,6 +211,11 @@ struct LineCase
     const char* line;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class RuleLineTest : public BudgetRulesTest, public ::testing::WithParamInterface<LineCase>
 {
 };
@@ -350,6 +355,11 @@ struct PartyCase
     bool added;
     bool notified; // the plug-ins hear of a party made or brought back
 };
+
+void PrintTo(const PartyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PartyFieldTest : public BudgetRulesTest, public ::testing::WithParamInterface<PartyCase>
 {
