@@ -277,9 +277,9 @@ TframBudgetRules::TframBudgetRules(IMainWindow& main, QWidget* parent)
 
 void TframBudgetRules::ShowSystem(qint64 system)
 {
+    // The focus stays where it is: the person may be walking the tree with the arrow keys.
     m_system = system;
     RefreshList();
-    RulesList->setFocus();
 }
 
 QString TframBudgetRules::ListQuery(qint64 system)
