@@ -5,6 +5,7 @@
 #include "bench/CreditBench.h"
 #include "bench/RegisterBench.h"
 #include "bench/BudgetItemsBench.h"
+#include "bench/RulesBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
@@ -188,6 +189,8 @@ int main(int argc, char* argv[])
     if (!bench::RegisterFigures(dir.filePath(QStringLiteral("register")), transactions, out))
         return 1;
     if (!bench::BudgetItemsFigure(path, out))
+        return 1;
+    if (!bench::RulesFigure(path, out))
         return 1;
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "ledger/NegativeBudgetWarning.h"
 #include "ledger/NewBudgetItem.h"
+#include "ledger/PartyNames.h"
 #include "ledger/controls/RealEdit.h"
 #include "ledger/controls/SlideTrayButton.h"
 #include "platform/Messages.h"
@@ -481,8 +482,7 @@ void TfrmCheckWizard::SetGrossText(const QString& text)
 
 qint64 TfrmCheckWizard::SelectedPartyID() const
 {
-    const int index = edParty->findText(edParty->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    return index < 0 ? 0 : edParty->itemData(index).toLongLong();
+    return party_names::SelectedPartyID(*edParty);
 }
 
 qint64 TfrmCheckWizard::FromAccountID() const
@@ -634,14 +634,7 @@ void TfrmCheckWizard::edPartyChange()
 
 void TfrmCheckWizard::MatchPartyText()
 {
-    const QString text = edParty->currentText();
-    for (int i = 0; i < edParty->count(); ++i) {
-        if (edParty->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
-            edParty->setCurrentIndex(i);
-            edParty->setEditText(edParty->itemText(i));
-            break;
-        }
-    }
+    party_names::MatchPartyText(*edParty);
 }
 
 void TfrmCheckWizard::edPartyExit()
@@ -825,17 +818,7 @@ void TfrmCheckWizard::btnOkClick()
         qint64 party = 0;
         const bool stored = m_main.StoreChange([&](TStoreChange& change) {
             RequireSystem(change, m_system);
-            const QString found =
-                change.QueryValue(QStringLiteral("SELECT ROWID FROM Parties WHERE SystemID = %1 AND Name = %2")
-                                      .arg(QString::number(m_system), SqlText(name)));
-            if (found.isEmpty()) {
-                change.Exec(QStringLiteral("INSERT INTO Parties (SystemID, Name) VALUES (%1, %2)")
-                                .arg(QString::number(m_system), SqlText(name)));
-                party = change.LastInsertRowID();
-            } else {
-                party = found.toLongLong();
-                change.Exec(QStringLiteral("UPDATE Parties SET Deleted = \"f\" WHERE ROWID = %1").arg(party));
-            }
+            party = party_names::StoreTypedParty(change, m_system, name);
         });
         if (!stored)
             return;

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp) : QObject(window), m_showHelp(std::move(showHelp))
+THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp)
+    : QObject(window), m_window(window), m_showHelp(std::move(showHelp))
 {
     Watch(window);
 }
@@ -16,6 +17,10 @@ THelpKey::THelpKey(QWidget* window, std::function<void()> showHelp) : QObject(wi
 void THelpKey::Watch(QObject* object)
 {
     if (!object->isWidgetType())
+        return;
+    // A dialog or window opened over this one has its own topic; a drop-down list belongs to its control.
+    const Qt::WindowType type = static_cast<QWidget*>(object)->windowType();
+    if (object != m_window && (type == Qt::Dialog || type == Qt::Window))
         return;
     object->installEventFilter(this);
     for (QObject* child : object->children())

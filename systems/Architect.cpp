@@ -1,6 +1,7 @@
 #include "systems/Architect.h"
 
 #include "budget/BudgetItemsFrame.h"
+#include "budget/BudgetRulesFrame.h"
 #include "ledger/AccountRegister.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -373,6 +374,12 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
     }
     case NodeKind::BudgetItems: {
         auto* screen = new TframBudgetItems(m_main);
+        m_main.ExchangeScreen(screen);
+        screen->ShowSystem(NodeData(SystemNodeOf(node)));
+        break;
+    }
+    case NodeKind::BudgetRules: {
+        auto* screen = new TframBudgetRules(m_main);
         m_main.ExchangeScreen(screen);
         screen->ShowSystem(NodeData(SystemNodeOf(node)));
         break;

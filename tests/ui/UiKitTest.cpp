@@ -1,5 +1,5 @@
-#include "ui/GridLook.h"
 #include "platform/HelpKey.h"
+#include "ui/GridLook.h"
 #include "ui/TextFilters.h"
 
 #include <QDialog>
@@ -72,6 +72,15 @@ TEST(HelpKey, F1IsActedOnAtReleaseInControlsMadeLater)
     QTest::keyRelease(field, Qt::Key_F1);
     EXPECT_EQ(shown, 1);
     QTest::keyRelease(field, Qt::Key_F2);
+    EXPECT_EQ(shown, 1);
+
+    // A dialog opened over the window shows its own topic, not the window's.
+    QDialog inner(&dialog);
+    int innerShown = 0;
+    new platform::THelpKey(&inner, [&innerShown] { ++innerShown; });
+    auto* innerField = new QLineEdit(&inner);
+    QTest::keyRelease(innerField, Qt::Key_F1);
+    EXPECT_EQ(innerShown, 1);
     EXPECT_EQ(shown, 1);
 }
 
