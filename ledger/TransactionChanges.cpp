@@ -161,6 +161,12 @@ template <class Source> TStoredTransfer ReadTransfer(Source& source, qint64 tran
     stored.link = links.front()[0].toLongLong();
     stored.source = ReadTransaction(source, links.front()[1].toLongLong());
     stored.target = ReadTransaction(source, links.front()[2].toLongLong());
+    // A link naming one transaction twice has one half: the other is gone, and the one there is must not
+    // be deleted or restored twice.
+    if (stored.target.rowId == stored.source.rowId) {
+        stored.target.row.clear();
+        stored.target.allocations.clear();
+    }
     return stored;
 }
 

@@ -711,7 +711,14 @@ INSTANTIATE_TEST_SUITE_P(Changes, TransferAllocationTest,
                                            HalfCase{"DeletedFromTheTarget", false, 2}, HalfCase{"Edited", true, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class MissingHalfTest : public TransactionChangesTest, public ::testing::WithParamInterface<HalfCase>
+struct MissingHalfCase
+{
+    const char* name;
+    const char* broken; // what became of the transfer
+    qint64 left;
+};
+
+class MissingHalfTest : public TransactionChangesTest, public ::testing::WithParamInterface<MissingHalfCase>
 {
 };
 
@@ -719,29 +726,37 @@ class MissingHalfTest : public TransactionChangesTest, public ::testing::WithPar
 // can be deleted; editing it alone would leave a half of nothing.
 TEST_P(MissingHalfTest, TheHalfLeftIsDeletedWithItsLinkButNotEdited)
 {
-    const HalfCase& c = GetParam();
+    const MissingHalfCase& c = GetParam();
     Exec(QString::fromLatin1(kUpgradedTransfer).arg(Today()));
-    const qint64 gone = c.half == 1 ? 2 : 1;
-    Exec(QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1; DELETE FROM NewBudgetTransactions WHERE "
-                        "TransID = %1")
-             .arg(gone));
+    Exec(QString::fromLatin1(c.broken));
     const QStringList before = Everything();
 
     messages.Expect(QStringLiteral("The other half of this transfer no longer exists. Delete this transaction and "
                                    "enter the transfer again."));
-    EXPECT_FALSE(ledger::EditTransaction(*main, nullptr, 1, 1, c.half));
+    EXPECT_FALSE(ledger::EditTransaction(*main, nullptr, 1, 1, c.left));
     EXPECT_EQ(Everything(), before);
 
     messages.Expect(kSure, MsgAnswer::Yes).Expect(kTransferToo, MsgAnswer::Yes);
-    ASSERT_TRUE(ledger::DeleteTransaction(*main, nullptr, c.half));
+    ASSERT_TRUE(ledger::DeleteTransaction(*main, nullptr, c.left));
     EXPECT_EQ(Everything(), QStringList());
     Undo();
     EXPECT_EQ(Everything(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Halves, MissingHalfTest,
-                         ::testing::Values(HalfCase{"SourceLeft", false, 1}, HalfCase{"TargetLeft", false, 2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Halves, MissingHalfTest,
+    ::testing::Values(
+        MissingHalfCase{"SourceLeft",
+                        "DELETE FROM Transactions WHERE ROWID = 2; DELETE FROM NewBudgetTransactions WHERE TransID = 2",
+                        1},
+        MissingHalfCase{"TargetLeft",
+                        "DELETE FROM Transactions WHERE ROWID = 1; DELETE FROM NewBudgetTransactions WHERE TransID = 1",
+                        2},
+        MissingHalfCase{"LinkedToItself",
+                        "DELETE FROM Transactions WHERE ROWID = 2; DELETE FROM NewBudgetTransactions WHERE TransID = "
+                        "2; UPDATE TransTOTrans SET TransID2 = 1",
+                        1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ----------------------------------------------------------------------------------------------------------
 // Undo across changes, and ROWIDs taken again
