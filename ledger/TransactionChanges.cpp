@@ -29,10 +29,167 @@ QString TransactionGone()
     return QStringLiteral("This transaction no longer exists.");
 }
 
+QString OtherHalfGone()
+{
+    return QStringLiteral("The other half of this transfer no longer exists. Delete this transaction and enter the "
+                          "transfer again.");
+}
+
 QString Number(qint64 value)
 {
     return QString::number(value);
 }
+
+// ----------------------------------------------------------------------------------------------------------
+// What is stored, read for the undo records and for the comparison that tells a stale view
+
+// The cells of every row of the last result.
+using TRows = std::vector<QStringList>;
+
+TRows ResultRows(TSQLiteDatabase& db)
+{
+    TRows rows;
+    for (int row = 0; row < db.RowCount(0); ++row) {
+        QStringList cells;
+        for (int column = 0; column < db.ColumnCount(); ++column)
+            cells.append(db.Cell(column, row));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// Inside a change a failing query stops the change. Outside one (while the wizard is filled) it reads as no
+// rows, and the change then finds the stored rows differ from those and refuses.
+TRows QueryRows(TStoreChange& change, const QString& sql)
+{
+    change.Exec(sql);
+    return ResultRows(change.Db());
+}
+
+TRows QueryRows(TSQLiteDatabase& db, const QString& sql)
+{
+    return db.ExecSQL(sql) == 0 ? ResultRows(db) : TRows();
+}
+
+QString Values(const QStringList& cells)
+{
+    return cells.join(QStringLiteral(", "));
+}
+
+// A transaction as it is stored: its row and its allocations, every value as the engine's own literal, so
+// that NULL stays NULL and any text comes back exactly.
+struct TStoredTransaction
+{
+    qint64 rowId = 0;
+    // Passed, TransID, AccountID, Date, Amount, GrossAmount, SecondPartyID, Notes; empty when it is gone.
+    QStringList row;
+    // BudgetCatID, Amount, TransID, TransDate of each allocation, in the order they were written.
+    TRows allocations;
+
+    bool Exists() const { return !row.isEmpty(); }
+    bool operator==(const TStoredTransaction&) const = default;
+};
+
+template <class Source> TStoredTransaction ReadTransaction(Source& source, qint64 transaction)
+{
+    TStoredTransaction stored;
+    stored.rowId = transaction;
+    const TRows rows = QueryRows(
+        source, QStringLiteral("SELECT quote(Passed), quote(TransID), quote(AccountID), quote(Date), quote(Amount), "
+                               "quote(GrossAmount), quote(SecondPartyID), quote(Notes) FROM Transactions "
+                               "WHERE ROWID = %1")
+                    .arg(transaction));
+    if (!rows.empty())
+        stored.row = rows.front();
+    stored.allocations = QueryRows(source, QStringLiteral("SELECT quote(BudgetCatID), quote(Amount), quote(TransID), "
+                                                          "quote(TransDate) FROM NewBudgetTransactions WHERE "
+                                                          "TransID = %1 ORDER BY ROWID")
+                                               .arg(transaction));
+    return stored;
+}
+
+// The records that bring a deleted transaction back as it was: the row under its own ROWID (its
+// allocations and its transfer link name it by that ROWID, and Undo replays the newest group first, so the
+// ROWID is free again when this runs), then its allocations.
+void RestoreRecords(const TStoredTransaction& stored, std::vector<TUndoRecord>& undo)
+{
+    if (!stored.Exists())
+        return;
+    undo.push_back({QStringLiteral("INSERT INTO Transactions (ROWID, Passed, TransID, AccountID, Date, Amount, "
+                                   "GrossAmount, SecondPartyID, Notes) VALUES (%1, %2)")
+                        .arg(Number(stored.rowId), Values(stored.row)),
+                    kNotice});
+    for (const QStringList& allocation : stored.allocations)
+        undo.push_back({QStringLiteral("INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, TransDate) "
+                                       "VALUES (%1)")
+                            .arg(Values(allocation)),
+                        kNotice});
+}
+
+void DeleteStored(TStoreChange& change, const TStoredTransaction& stored)
+{
+    if (!stored.Exists())
+        return;
+    change.Exec(QStringLiteral("DELETE FROM NewBudgetTransactions WHERE TransID = %1").arg(stored.rowId));
+    change.Exec(QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(stored.rowId));
+}
+
+// A transfer link and both halves as they are stored. Files of the previous layout gave every transaction
+// an allocation, the halves of a transfer too; those go and come back with the halves.
+struct TStoredTransfer
+{
+    qint64 link = 0; // 0: no link names the transaction
+    TStoredTransaction source, target;
+
+    bool operator==(const TStoredTransfer&) const = default;
+    const TStoredTransaction& Half(qint64 transaction) const { return source.rowId == transaction ? source : target; }
+    const TStoredTransaction& OtherHalf(qint64 transaction) const
+    {
+        return source.rowId == transaction ? target : source;
+    }
+};
+
+// The first link naming the transaction as either half, and both halves it names.
+template <class Source> TStoredTransfer ReadTransfer(Source& source, qint64 transaction)
+{
+    TStoredTransfer stored;
+    const TRows links = QueryRows(source, QStringLiteral("SELECT ROWID, TransID1, TransID2 FROM TransTOTrans WHERE "
+                                                         "((TransID1 = %1) OR (TransID2 = %1)) ORDER BY ROWID")
+                                              .arg(transaction));
+    if (links.empty())
+        return stored;
+    stored.link = links.front()[0].toLongLong();
+    stored.source = ReadTransaction(source, links.front()[1].toLongLong());
+    stored.target = ReadTransaction(source, links.front()[2].toLongLong());
+    // A link naming one transaction twice has one half: the other is gone, and the one there is must not
+    // be deleted or restored twice.
+    if (stored.target.rowId == stored.source.rowId) {
+        stored.target.row.clear();
+        stored.target.allocations.clear();
+    }
+    return stored;
+}
+
+// The records that bring a deleted transfer back as it was: both halves (or the one that was left) under
+// their ROWIDs with their allocations, and the link under its own ROWID.
+void RestoreTransferRecords(const TStoredTransfer& stored, std::vector<TUndoRecord>& undo)
+{
+    RestoreRecords(stored.source, undo);
+    RestoreRecords(stored.target, undo);
+    undo.push_back({QStringLiteral("INSERT INTO TransTOTrans (ROWID, TransID1, TransID2) VALUES (%1, %2, %3)")
+                        .arg(Number(stored.link), Number(stored.source.rowId), Number(stored.target.rowId)),
+                    kNotice});
+}
+
+void DeleteTransferRows(TStoreChange& change, const TStoredTransfer& stored)
+{
+    change.Exec(QStringLiteral("DELETE FROM TransTOTrans WHERE ROWID = %1").arg(stored.link));
+    DeleteStored(change, stored.source);
+    DeleteStored(change, stored.target);
+}
+
+// ----------------------------------------------------------------------------------------------------------
+// Checks inside a change
 
 // The register's rows can be stale (an Undo, a change from another screen): every change checks in the
 // file that what it acts on or names is still there before it writes.
@@ -79,10 +236,14 @@ void RequireItems(TStoreChange& change, qint64 system, const std::vector<TAlloca
                    QStringLiteral("A budget item of this transaction no longer exists."));
 }
 
-// An ordinary transaction of a live account.
-void RequireTransaction(TStoreChange& change, qint64 transaction)
+// An ordinary transaction of a live account. Whether it is one half of a transfer was decided before the
+// change; a transfer entered meanwhile may have taken its ROWID.
+void RequireOrdinary(TStoreChange& change, qint64 transaction)
 {
     change.Require(QStringLiteral("SELECT count(*) FROM Transactions WHERE ROWID = %1").arg(transaction),
+                   TransactionGone());
+    change.Require(QStringLiteral("SELECT count(*) = 0 FROM TransTOTrans WHERE ((TransID1 = %1) OR (TransID2 = %1))")
+                       .arg(transaction),
                    TransactionGone());
     change.Require(QStringLiteral("SELECT count(*) FROM Transactions, Accounts WHERE ((Transactions.ROWID = %1) "
                                   "AND (Accounts.ROWID = Transactions.AccountID) AND (Accounts.Deleted = \"f\"))")
@@ -99,68 +260,8 @@ qint64 TransferParty(TStoreChange& change, qint64 system)
     return party.toLongLong();
 }
 
-struct TTransferLink
-{
-    qint64 link = 0;
-    qint64 source = 0;
-    qint64 target = 0;
-};
-
-// The link of the transfer one of whose halves is the transaction; refused when it is gone.
-TTransferLink RequireTransferLink(TStoreChange& change, qint64 transaction)
-{
-    change.Exec(QStringLiteral("SELECT ROWID, TransID1, TransID2 FROM TransTOTrans WHERE ((TransID1 = %1) OR "
-                               "(TransID2 = %1)) ORDER BY ROWID")
-                    .arg(transaction));
-    TSQLiteDatabase& db = change.Db();
-    if (db.RowCount(0) == 0)
-        throw EChangeRefused(TransactionGone());
-    const TTransferLink found{db.Cell(0, 0).toLongLong(), db.Cell(1, 0).toLongLong(), db.Cell(2, 0).toLongLong()};
-    change.Require(QStringLiteral("SELECT count(*) = 2 FROM Transactions WHERE ROWID IN (%1, %2)")
-                       .arg(Number(found.source), Number(found.target)),
-                   TransactionGone());
-    return found;
-}
-
-// The transaction as it is stored, every value as the engine's own literal, so that NULL stays NULL and
-// any text comes back exactly.
-QStringList SavedValues(TStoreChange& change, qint64 transaction)
-{
-    change.Exec(QStringLiteral("SELECT quote(Passed), quote(TransID), quote(AccountID), quote(Date), quote(Amount), "
-                               "quote(GrossAmount), quote(SecondPartyID), quote(Notes) FROM Transactions "
-                               "WHERE ROWID = %1")
-                    .arg(transaction));
-    TSQLiteDatabase& db = change.Db();
-    if (db.RowCount(0) == 0)
-        throw EChangeRefused(TransactionGone());
-    QStringList values;
-    for (int column = 0; column < 8; ++column)
-        values.append(db.Cell(column, 0));
-    return values;
-}
-
-// Puts a deleted transaction back under its own ROWID: its allocations and its transfer link name it by
-// that ROWID, and Undo replays the newest group first, so the ROWID is free again when this runs.
-QString RestoreTransaction(TStoreChange& change, qint64 transaction)
-{
-    return QStringLiteral("INSERT INTO Transactions (ROWID, Passed, TransID, AccountID, Date, Amount, GrossAmount, "
-                          "SecondPartyID, Notes) VALUES (%1, %2)")
-        .arg(Number(transaction), SavedValues(change, transaction).join(QStringLiteral(", ")));
-}
-
-// The allocations of the transaction as they are stored, each as the insert that brings it back.
-void SaveAllocations(TStoreChange& change, qint64 transaction, std::vector<TUndoRecord>& undo)
-{
-    change.Exec(QStringLiteral("SELECT quote(BudgetCatID), quote(Amount), quote(TransID), quote(TransDate) FROM "
-                               "NewBudgetTransactions WHERE TransID = %1 ORDER BY ROWID")
-                    .arg(transaction));
-    TSQLiteDatabase& db = change.Db();
-    for (int row = 0; row < db.RowCount(0); ++row)
-        undo.push_back({QStringLiteral("INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, "
-                                       "TransDate) VALUES (%1, %2, %3, %4)")
-                            .arg(db.Cell(0, row), db.Cell(1, row), db.Cell(2, row), db.Cell(3, row)),
-                        kNotice});
-}
+// ----------------------------------------------------------------------------------------------------------
+// Writing
 
 QString TransactionInsert(const TEntryRows& entry, qint64 account)
 {
@@ -191,7 +292,9 @@ void InsertAllocations(TStoreChange& change, const TEntryRows& entry, qint64 tra
                              Number(transaction), Number(entry.day)));
 }
 
-// What the wizard holds after OK, for a credit or a debit.
+// What the wizard holds after OK, for a credit or a debit. The gross cell is stored as it stands: a new
+// debit's holds 0.00 (it cannot be opened), an edited one's the stored gross amount, which an edit that
+// changes nothing must not alter.
 TEntryRows ReadEntry(TfrmCheckWizard& wizard, bool debit)
 {
     TEntryRows entry;
@@ -199,7 +302,7 @@ TEntryRows ReadEntry(TfrmCheckWizard& wizard, bool debit)
     entry.id = wizard.edID->text();
     entry.day = wizard.DayNumber();
     entry.amount = wizard.edAmount->IntValue();
-    entry.gross = debit ? 0 : MoneyTextToHundredths(wizard.GrossText());
+    entry.gross = MoneyTextToHundredths(wizard.GrossText());
     entry.party = wizard.SelectedPartyID();
     entry.notes = wizard.memNotes->toPlainText();
     for (const TfrmCheckWizard::TTrayEntry& row : wizard.TrayRows()) {
@@ -221,7 +324,7 @@ struct TTransferRows
 };
 
 // The transfer the wizard holds, when it closed with OK on two different accounts and an amount above 0.
-bool ReadTransfer(TfrmCheckWizard& wizard, int result, TTransferRows& transfer)
+bool ReadTransferRows(TfrmCheckWizard& wizard, int result, TTransferRows& transfer)
 {
     if (result != QDialog::Accepted)
         return false;
@@ -254,55 +357,36 @@ QString TransferHalfInsert(const TTransferRows& transfer, qint64 account, qint64
         .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
 }
 
-struct TStoredTransfer
+struct TNewTransfer
 {
     qint64 source = 0;
     qint64 target = 0;
-    qint64 link = 0;
 };
 
 // Both halves and their link; the source is the half that gives the money.
-TStoredTransfer InsertTransfer(TStoreChange& change, qint64 system, const TTransferRows& transfer,
-                               const std::set<qint64>& keptAccounts)
+TNewTransfer InsertTransfer(TStoreChange& change, qint64 system, const TTransferRows& transfer,
+                            const std::set<qint64>& keptAccounts)
 {
     RequireTransferAccount(change, system, transfer.from, keptAccounts);
     RequireTransferAccount(change, system, transfer.to, keptAccounts);
     const qint64 party = TransferParty(change, system);
-    TStoredTransfer stored;
+    TNewTransfer stored;
     change.Exec(TransferHalfInsert(transfer, transfer.from, -qint64(transfer.amount), party));
     stored.source = change.LastInsertRowID();
     change.Exec(TransferHalfInsert(transfer, transfer.to, transfer.amount, party));
     stored.target = change.LastInsertRowID();
     change.Exec(QStringLiteral("INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (%1, %2)")
                     .arg(Number(stored.source), Number(stored.target)));
-    stored.link = change.LastInsertRowID();
     return stored;
 }
 
-std::vector<TUndoRecord> RemoveTransferRecords(const TStoredTransfer& stored)
+std::vector<TUndoRecord> RemoveTransferRecords(const TNewTransfer& stored)
 {
     return {{QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(stored.source), kNotice},
             {QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(stored.target), kNotice},
             {QStringLiteral("DELETE FROM TransTOTrans WHERE ((TransID1 = %1) AND (TransID2 = %2))")
                  .arg(Number(stored.source), Number(stored.target)),
              kNotice}};
-}
-
-// The records that bring a deleted transfer back as it was: both halves under their ROWIDs, linked again.
-void SaveTransfer(TStoreChange& change, const TTransferLink& found, std::vector<TUndoRecord>& undo)
-{
-    undo.push_back({RestoreTransaction(change, found.source), kNotice});
-    undo.push_back({RestoreTransaction(change, found.target), kNotice});
-    undo.push_back({QStringLiteral("INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (%1, %2)")
-                        .arg(Number(found.source), Number(found.target)),
-                    kNotice});
-}
-
-void DeleteTransferRows(TStoreChange& change, const TTransferLink& found)
-{
-    change.Exec(QStringLiteral("DELETE FROM TransTOTrans WHERE ROWID = %1").arg(found.link));
-    change.Exec(QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(found.source));
-    change.Exec(QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(found.target));
 }
 
 int LinkCount(IMainWindow& main, qint64 transaction)
@@ -312,6 +396,9 @@ int LinkCount(IMainWindow& main, qint64 transaction)
             .arg(transaction));
     return count.isEmpty() ? 0 : TextToInt(count);
 }
+
+// ----------------------------------------------------------------------------------------------------------
+// Filling the wizard
 
 // The stored party, shown also when it has been deleted since (it is then added to the list).
 void SelectParty(TSQLiteDatabase& db, TfrmCheckWizard& wizard, qint64 party)
@@ -340,19 +427,21 @@ void SelectAccount(TSQLiteDatabase& db, QComboBox* list, qint64 account)
     list->setCurrentIndex(index);
 }
 
-// Fills the wizard from the stored transaction and its allocations. A value that cannot be read ends the
-// filling: the wizard is shown with what was filled so far.
-void FillEntry(IMainWindow& main, TfrmCheckWizard& wizard, qint64 transaction, bool debit)
+// Fills the wizard from the stored transaction and its allocations, and gives them as they were read: the
+// change writes only when it finds them so still. A value that cannot be read ends the filling: the wizard
+// is shown with what was filled so far.
+TStoredTransaction FillEntry(IMainWindow& main, TfrmCheckWizard& wizard, qint64 transaction, bool debit)
 {
     TSQLiteDatabase& db = main.Data();
     TCloseOnExit close(db);
+    main.OpenStore();
+    const TStoredTransaction shown = ReadTransaction(db, transaction);
     try {
-        main.OpenStore();
         db.ExecSQL(QStringLiteral("SELECT TransID, Date, Amount, GrossAmount, SecondPartyID, Notes FROM Transactions "
                                   "WHERE ROWID = %1")
                        .arg(transaction));
         if (db.RowCount(0) == 0)
-            return;
+            return shown;
         QStringList row;
         for (int column = 0; column < 6; ++column)
             row.append(db.Cell(column, 0));
@@ -376,16 +465,17 @@ void FillEntry(IMainWindow& main, TfrmCheckWizard& wizard, qint64 transaction, b
             amounts[item] += TextToInt(db.Cell(1, r));
         }
         for (qint64 item : order) {
-            const qint64 shown = debit ? -amounts[item] : amounts[item];
-            if (shown >= std::numeric_limits<qint32>::min() && shown <= std::numeric_limits<qint32>::max())
-                wizard.SetTrayAmount(item, HundredthsToMoneyText(qint32(shown)));
+            const qint64 onTray = debit ? -amounts[item] : amounts[item];
+            if (onTray >= std::numeric_limits<qint32>::min() && onTray <= std::numeric_limits<qint32>::max())
+                wizard.SetTrayAmount(item, HundredthsToMoneyText(qint32(onTray)));
         }
     } catch (const EConvertError&) {
         // What was read so far is shown.
     }
+    return shown;
 }
 
-void FillTransfer(IMainWindow& main, TfrmCheckWizard& wizard, const TTransferLink& found)
+void FillTransfer(IMainWindow& main, TfrmCheckWizard& wizard, const TStoredTransfer& found)
 {
     TSQLiteDatabase& db = main.Data();
     TCloseOnExit close(db);
@@ -393,7 +483,7 @@ void FillTransfer(IMainWindow& main, TfrmCheckWizard& wizard, const TTransferLin
         main.OpenStore();
         db.ExecSQL(QStringLiteral("SELECT TransID, Date, Amount, SecondPartyID, Notes, AccountID FROM Transactions "
                                   "WHERE ROWID = %1")
-                       .arg(found.source));
+                       .arg(found.source.rowId));
         if (db.RowCount(0) == 0)
             return;
         QStringList row;
@@ -404,8 +494,8 @@ void FillTransfer(IMainWindow& main, TfrmCheckWizard& wizard, const TTransferLin
         wizard.edAmount->SetIntValue(qAbs(qint64(TextToInt(row[2]))));
         wizard.memNotes->setPlainText(row[4]);
         SelectAccount(db, wizard.cmboFrom, row[5].toLongLong());
-        const QString target =
-            db.QueryValue(QStringLiteral("SELECT AccountID FROM Transactions WHERE ROWID = %1").arg(found.target));
+        const QString target = db.QueryValue(
+            QStringLiteral("SELECT AccountID FROM Transactions WHERE ROWID = %1").arg(found.target.rowId));
         if (!target.isEmpty())
             SelectAccount(db, wizard.cmboTo, target.toLongLong());
     } catch (const EConvertError&) {
@@ -418,15 +508,17 @@ void Refuse(QWidget* parent, const QString& text)
     platform::ShowMessage(platform::MsgIcon::Warning, text, platform::MsgButtons::Ok, parent);
 }
 
+// ----------------------------------------------------------------------------------------------------------
+// Deleting
+
 bool DeleteOrdinary(IMainWindow& main, qint64 transaction)
 {
     std::vector<TUndoRecord> undo;
     const bool deleted = main.StoreChange([&](TStoreChange& change) {
-        RequireTransaction(change, transaction);
-        undo.push_back({RestoreTransaction(change, transaction), kNotice});
-        SaveAllocations(change, transaction, undo);
-        change.Exec(QStringLiteral("DELETE FROM NewBudgetTransactions WHERE TransID = %1").arg(transaction));
-        change.Exec(QStringLiteral("DELETE FROM Transactions WHERE ROWID = %1").arg(transaction));
+        RequireOrdinary(change, transaction);
+        const TStoredTransaction stored = ReadTransaction(change, transaction);
+        RestoreRecords(stored, undo);
+        DeleteStored(change, stored);
     });
     if (!deleted)
         return false;
@@ -436,12 +528,16 @@ bool DeleteOrdinary(IMainWindow& main, qint64 transaction)
     return true;
 }
 
+// Both halves and the link; when one half is already gone (a file written otherwise), the half that is
+// left and the link, so that it can be cleared away from the register.
 bool DeleteTransfer(IMainWindow& main, qint64 transaction)
 {
     std::vector<TUndoRecord> undo;
     const bool deleted = main.StoreChange([&](TStoreChange& change) {
-        const TTransferLink found = RequireTransferLink(change, transaction);
-        SaveTransfer(change, found, undo);
+        const TStoredTransfer found = ReadTransfer(change, transaction);
+        if (found.link == 0 || !found.Half(transaction).Exists())
+            throw EChangeRefused(TransactionGone());
+        RestoreTransferRecords(found, undo);
         DeleteTransferRows(change, found);
     });
     if (!deleted)
@@ -501,7 +597,11 @@ bool EditTransaction(IMainWindow& main, QWidget* parent, qint64 system, qint64 a
     wizard.SetSystem(system);
     wizard.SetAccount(account);
     wizard.PrepareEntry(debit, true);
-    FillEntry(main, wizard, transaction, debit);
+    const TStoredTransaction shown = FillEntry(main, wizard, transaction, debit);
+    if (!shown.Exists()) {
+        Refuse(parent, TransactionGone());
+        return false;
+    }
     // An edit may set the amount to 0.00: it is stored as it stands.
     if (wizard.ShowModal() != QDialog::Accepted)
         return false;
@@ -518,19 +618,28 @@ bool EditTransaction(IMainWindow& main, QWidget* parent, qint64 system, qint64 a
 
     std::vector<TUndoRecord> undo;
     const bool stored = main.StoreChange([&](TStoreChange& change) {
-        RequireTransaction(change, transaction);
+        // The wizard showed the transaction as it was then. A ROWID can name another transaction by now
+        // (the newest ROWID is taken again after a deletion, and Undo brings old ROWIDs back), so the row
+        // and its allocations must be exactly those the wizard was filled from.
+        const TStoredTransaction saved = ReadTransaction(change, transaction);
+        if (saved != shown)
+            throw EChangeRefused(TransactionGone());
+        RequireOrdinary(change, transaction);
         RequireParty(change, system, entry.party);
         RequireItems(change, system, entry.shares);
         // The reversing statements are read before anything changes.
         undo.push_back(
             {QStringLiteral("DELETE FROM NewBudgetTransactions WHERE TransID = %1").arg(transaction), kNotice});
-        const QStringList saved = SavedValues(change, transaction);
+        const QStringList& v = saved.row;
         undo.push_back({QStringLiteral("UPDATE Transactions SET Passed = %1, TransID = %2, AccountID = %3, Date = %4, "
                                        "Amount = %5, GrossAmount = %6, SecondPartyID = %7, Notes = %8 WHERE ROWID = %9")
-                            .arg(saved[0], saved[1], saved[2], saved[3], saved[4], saved[5], saved[6], saved[7],
-                                 Number(transaction)),
+                            .arg(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], Number(transaction)),
                         kNotice});
-        SaveAllocations(change, transaction, undo);
+        for (const QStringList& allocation : saved.allocations)
+            undo.push_back({QStringLiteral("INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, "
+                                           "TransDate) VALUES (%1)")
+                                .arg(Values(allocation)),
+                            kNotice});
 
         change.Exec(QStringLiteral("UPDATE Transactions SET %1 WHERE ROWID = %2")
                         .arg(update.join(QStringLiteral(", ")), Number(transaction)));
@@ -550,9 +659,9 @@ bool EnterTransfer(IMainWindow& main, QWidget* parent, qint64 system, qint64 acc
     wizard.SetAccount(account);
     wizard.PrepareTransfer();
     TTransferRows transfer;
-    if (!ReadTransfer(wizard, wizard.ShowModal(), transfer))
+    if (!ReadTransferRows(wizard, wizard.ShowModal(), transfer))
         return false;
-    TStoredTransfer stored;
+    TNewTransfer stored;
     if (!main.StoreChange([&](TStoreChange& change) { stored = InsertTransfer(change, system, transfer, {}); }))
         return false;
     main.RecordUndoGroup(RemoveTransferRecords(stored));
@@ -568,40 +677,43 @@ bool EditTransfer(IMainWindow& main, QWidget* parent, qint64 system, qint64 acco
     wizard.SetAccount(account);
     wizard.PrepareTransfer();
 
-    TTransferLink found;
+    TStoredTransfer shown;
     {
         TSQLiteDatabase& db = main.Data();
         TCloseOnExit close(db);
         main.OpenStore();
-        db.ExecSQL(QStringLiteral("SELECT ROWID, TransID1, TransID2 FROM TransTOTrans WHERE ((TransID1 = %1) OR "
-                                  "(TransID2 = %1)) ORDER BY ROWID")
-                       .arg(transaction));
-        if (db.RowCount(0) > 0)
-            found = {db.Cell(0, 0).toLongLong(), db.Cell(1, 0).toLongLong(), db.Cell(2, 0).toLongLong()};
+        shown = ReadTransfer(db, transaction);
     }
-    if (found.link == 0) {
+    if (shown.link == 0 || !shown.Half(transaction).Exists()) {
         Refuse(parent, TransactionGone());
         return false;
     }
-    FillTransfer(main, wizard, found);
+    // Made anew, a transfer needs both of its accounts; with one half gone only deleting what is left is
+    // sound, since editing the half alone would leave it linked to nothing.
+    if (!shown.OtherHalf(transaction).Exists()) {
+        Refuse(parent, OtherHalfGone());
+        return false;
+    }
+    FillTransfer(main, wizard, shown);
     // The accounts the transfer was stored with may be kept even when one has been deleted since.
     const std::set<qint64> kept{wizard.FromAccountID(), wizard.ToAccountID()};
 
     TTransferRows transfer;
-    if (!ReadTransfer(wizard, wizard.ShowModal(), transfer))
+    if (!ReadTransferRows(wizard, wizard.ShowModal(), transfer))
         return false;
 
     std::vector<TUndoRecord> undo;
-    TStoredTransfer stored;
+    TNewTransfer stored;
     const bool changed = main.StoreChange([&](TStoreChange& change) {
-        const TTransferLink now = RequireTransferLink(change, transaction);
-        if (now.link != found.link || now.source != found.source || now.target != found.target)
+        // The same link and both halves exactly as the wizard was filled from them: ROWIDs are taken again.
+        const TStoredTransfer now = ReadTransfer(change, transaction);
+        if (now != shown)
             throw EChangeRefused(TransactionGone());
-        SaveTransfer(change, found, undo);
+        RestoreTransferRecords(now, undo);
         // The new halves are written before the old ones go, so that they never take the old ROWIDs: an
         // edited transfer is a new one.
         stored = InsertTransfer(change, system, transfer, kept);
-        DeleteTransferRows(change, found);
+        DeleteTransferRows(change, now);
     });
     if (!changed)
         return false;

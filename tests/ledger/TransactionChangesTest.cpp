@@ -630,4 +630,390 @@ TEST_F(TransactionChangesTest, QuotesInTheIdAndNotesAreStoredAndRestoredExactly)
     EXPECT_EQ(Rows(QStringLiteral("SELECT TransID FROM Transactions")), QStringList("say \"hi\" 'now'"));
 }
 
+// ----------------------------------------------------------------------------------------------------------
+// Gross amounts, allocations of transfer halves, and transfers left with one half
+
+// An imported debit may carry a gross amount; an edit that changes nothing leaves it as it is.
+TEST_F(TransactionChangesTest, AnUntouchedEditOfADebitKeepsItsStoredGross)
+{
+    Exec(QStringLiteral("INSERT INTO Transactions (AccountID, Date, Amount, GrossAmount, SecondPartyID) VALUES "
+                        "(1, %1, -2500, 2800, 3);"
+                        "INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, TransDate) VALUES "
+                        "(1, -2500, 1, %1)")
+             .arg(Today()));
+    const QStringList before = Everything();
+    ASSERT_TRUE(Edit(1, [](TfrmCheckWizard& wizard) { return Ok(wizard); }));
+    EXPECT_EQ(Everything(), before);
+}
+
+// The rules divide the raised amount afresh, and the gross amount follows it up.
+TEST_F(TransactionChangesTest, EditingACreditsAmountRaisesItsGrossAndDividesItAgain)
+{
+    Exec(QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, FromBudgetCat, IntoBudgetCat, "
+                        "AllAccounts, Priority, AllDeposits) VALUES (1, 't', 'Net Deposit', 1000, 1, 3, 't', 1, 't')"));
+    ASSERT_TRUE(AddCredit(QStringLiteral("100")));
+    ASSERT_EQ(Allocations(), QStringList({"1|9000|1|" + Today(), "3|1000|1|" + Today()}));
+    const QStringList before = Everything();
+
+    ASSERT_TRUE(Edit(1, [](TfrmCheckWizard& wizard) {
+        EXPECT_EQ(wizard.GrossText(), QStringLiteral("100.00"));
+        EnterAmount(wizard, QStringLiteral("200"));
+        return Ok(wizard);
+    }));
+    EXPECT_EQ(Transactions(), QStringList("1|f|NULL|1|" + Today() + "|20000|20000|2|NULL"));
+    EXPECT_EQ(Allocations(), QStringList({"1|18000|1|" + Today(), "3|2000|1|" + Today()}));
+    Undo();
+    EXPECT_EQ(Everything(), before);
+}
+
+// A transfer from a file of the previous layout, each half with the allocation that layout gave it.
+const char kUpgradedTransfer[] =
+    "INSERT INTO Transactions (AccountID, Date, Amount, SecondPartyID) VALUES (1, %1, -5000, 1), (2, %1, 5000, 1);"
+    "INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (1, 2);"
+    "INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, TransDate) VALUES (1, -5000, 1, %1), "
+    "(1, 5000, 2, %1)";
+
+struct HalfCase
+{
+    const char* name;
+    bool edit;
+    qint64 half;
+};
+
+class TransferAllocationTest : public TransactionChangesTest, public ::testing::WithParamInterface<HalfCase>
+{
+};
+
+TEST_P(TransferAllocationTest, GoWithTheHalvesAndComeBackOnUndo)
+{
+    const HalfCase& c = GetParam();
+    Exec(QString::fromLatin1(kUpgradedTransfer).arg(Today()));
+    const QStringList before = Everything();
+    if (c.edit) {
+        ASSERT_TRUE(Edit(c.half, [](TfrmCheckWizard& wizard) {
+            EnterAmount(wizard, QStringLiteral("75"));
+            return Ok(wizard);
+        }));
+        EXPECT_EQ(Rows(QStringLiteral("SELECT ROWID, Amount FROM Transactions ORDER BY ROWID")),
+                  QStringList({"3|-7500", "4|7500"}));
+    } else {
+        messages.Expect(kSure, MsgAnswer::Yes).Expect(kTransferToo, MsgAnswer::Yes);
+        ASSERT_TRUE(ledger::DeleteTransaction(*main, nullptr, c.half));
+        EXPECT_EQ(Transactions(), QStringList());
+    }
+    EXPECT_EQ(Allocations(), QStringList());
+    Undo();
+    EXPECT_EQ(Everything(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, TransferAllocationTest,
+                         ::testing::Values(HalfCase{"DeletedFromTheSource", false, 1},
+                                           HalfCase{"DeletedFromTheTarget", false, 2}, HalfCase{"Edited", true, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct MissingHalfCase
+{
+    const char* name;
+    const char* broken; // what became of the transfer
+    qint64 left;
+};
+
+class MissingHalfTest : public TransactionChangesTest, public ::testing::WithParamInterface<MissingHalfCase>
+{
+};
+
+// The link is there and one half has gone (a file written by other means): what is left is listed, so it
+// can be deleted; editing it alone would leave a half of nothing.
+TEST_P(MissingHalfTest, TheHalfLeftIsDeletedWithItsLinkButNotEdited)
+{
+    const MissingHalfCase& c = GetParam();
+    Exec(QString::fromLatin1(kUpgradedTransfer).arg(Today()));
+    Exec(QString::fromLatin1(c.broken));
+    const QStringList before = Everything();
+
+    messages.Expect(QStringLiteral("The other half of this transfer no longer exists. Delete this transaction and "
+                                   "enter the transfer again."));
+    EXPECT_FALSE(ledger::EditTransaction(*main, nullptr, 1, 1, c.left));
+    EXPECT_EQ(Everything(), before);
+
+    messages.Expect(kSure, MsgAnswer::Yes).Expect(kTransferToo, MsgAnswer::Yes);
+    ASSERT_TRUE(ledger::DeleteTransaction(*main, nullptr, c.left));
+    EXPECT_EQ(Everything(), QStringList());
+    Undo();
+    EXPECT_EQ(Everything(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Halves, MissingHalfTest,
+    ::testing::Values(
+        MissingHalfCase{"SourceLeft",
+                        "DELETE FROM Transactions WHERE ROWID = 2; DELETE FROM NewBudgetTransactions WHERE TransID = 2",
+                        1},
+        MissingHalfCase{"TargetLeft",
+                        "DELETE FROM Transactions WHERE ROWID = 1; DELETE FROM NewBudgetTransactions WHERE TransID = 1",
+                        2},
+        MissingHalfCase{"LinkedToItself",
+                        "DELETE FROM Transactions WHERE ROWID = 2; DELETE FROM NewBudgetTransactions WHERE TransID = "
+                        "2; UPDATE TransTOTrans SET TransID2 = 1",
+                        1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ----------------------------------------------------------------------------------------------------------
+// Undo across changes, and ROWIDs taken again
+
+TEST_F(TransactionChangesTest, AnEditedTransferAndLaterChangesUndoBackToTheOldHalvesAndNoFurther)
+{
+    ASSERT_TRUE(AddCredit(QStringLiteral("5"))); // 1
+    ASSERT_TRUE(AddTransfer());                  // 2 and 3
+    Exec(QStringLiteral("UPDATE Transactions SET Passed = 't' WHERE ROWID IN (2, 3)"));
+    const auto links = [&] { return Rows(QStringLiteral("SELECT ROWID, TransID1, TransID2 FROM TransTOTrans")); };
+    const QStringList before = Everything();
+    ASSERT_EQ(links(), QStringList("1|2|3"));
+
+    ASSERT_TRUE(Edit(3, [](TfrmCheckWizard& wizard) {
+        EnterAmount(wizard, QStringLiteral("75"));
+        return Ok(wizard);
+    })); // 4 and 5
+    const QStringList edited = Everything();
+    ASSERT_TRUE(AddCredit(QStringLiteral("10"))); // 6
+    const QStringList entered = Everything();
+    ASSERT_TRUE(Edit(6, [](TfrmCheckWizard& wizard) {
+        EnterAmount(wizard, QStringLiteral("20"));
+        return Ok(wizard);
+    }));
+
+    Undo();
+    EXPECT_EQ(Everything(), entered);
+    Undo();
+    EXPECT_EQ(Everything(), edited);
+    Undo();
+    EXPECT_EQ(Everything(), before);
+    EXPECT_EQ(links(), QStringList("1|2|3"));
+    // Editing the transfer reset the journal: the credit and the transfer's entry stay.
+    EXPECT_FALSE(main->Journal().UndoEnabled());
+    Undo();
+    EXPECT_EQ(Everything(), before);
+}
+
+// After the newest transaction is deleted, the next entry takes its ROWID.
+TEST_F(TransactionChangesTest, AnEntryUnderTheRowidOfADeletedOneUndoesBackToTheDeletedOne)
+{
+    ASSERT_TRUE(AddCredit(QStringLiteral("10")));
+    ASSERT_TRUE(AddCredit(QStringLiteral("20"), QStringLiteral("Bob")));
+    const QStringList before = Everything();
+    messages.Expect(kSure, MsgAnswer::Yes);
+    ASSERT_TRUE(ledger::DeleteTransaction(*main, nullptr, 2));
+    ASSERT_TRUE(AddCredit(QStringLiteral("30")));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ROWID, Amount FROM Transactions ORDER BY ROWID")),
+              QStringList({"1|1000", "2|3000"}));
+
+    Undo();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ROWID, Amount FROM Transactions ORDER BY ROWID")), QStringList("1|1000"));
+    EXPECT_EQ(Allocations(), QStringList("1|1000|1|" + Today()));
+    Undo();
+    EXPECT_EQ(Everything(), before);
+}
+
+// ----------------------------------------------------------------------------------------------------------
+// What changed while the wizard was open
+
+struct StaleCase
+{
+    const char* name;
+    bool transfer;
+    const char* meanwhile; // %1: today
+};
+
+class StaleEditTest : public TransactionChangesTest, public ::testing::WithParamInterface<StaleCase>
+{
+};
+
+// Credits 1 and 2, or a transfer (1 and 2) and a credit (3); the edit is opened on 2.
+TEST_P(StaleEditTest, IsRefusedAndWritesNothing)
+{
+    const StaleCase& c = GetParam();
+    if (c.transfer) {
+        ASSERT_TRUE(AddTransfer());
+        ASSERT_TRUE(AddCredit(QStringLiteral("10")));
+    } else {
+        ASSERT_TRUE(AddCredit(QStringLiteral("10")));
+        ASSERT_TRUE(AddCredit(QStringLiteral("20")));
+    }
+    QStringList meanwhile;
+    messages.Expect(kGone);
+    EXPECT_FALSE(Edit(2, [&](TfrmCheckWizard& wizard) {
+        Exec(QString::fromLatin1(c.meanwhile).replace(QLatin1String("%1"), Today()));
+        meanwhile = Everything();
+        EnterAmount(wizard, QStringLiteral("30"));
+        return Ok(wizard);
+    }));
+    EXPECT_EQ(Everything(), meanwhile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, StaleEditTest,
+    ::testing::Values(
+        StaleCase{"Deleted", false, "DELETE FROM Transactions WHERE ROWID = 2"},
+        // Undone and another entry made: the new one takes the same ROWID.
+        StaleCase{"ReplacedUnderItsRowid", false,
+                  "DELETE FROM Transactions WHERE ROWID = 2; DELETE FROM NewBudgetTransactions WHERE TransID = 2; "
+                  "INSERT INTO Transactions (AccountID, Date, Amount, SecondPartyID) VALUES (1, %1, 2000, 3)"},
+        StaleCase{"AllocationsChanged", false, "UPDATE NewBudgetTransactions SET BudgetCatID = 2 WHERE TransID = 2"},
+        StaleCase{"NowATransferHalf", false, "INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (1, 2)"},
+        StaleCase{"TransferNoLongerLinked", true, "DELETE FROM TransTOTrans"},
+        StaleCase{"TransferLinkedToAnotherHalf", true, "UPDATE TransTOTrans SET TransID1 = 3"},
+        StaleCase{"TransferHalfChanged", true, "UPDATE Transactions SET Amount = -4000 WHERE ROWID = 1"},
+        StaleCase{"TransferHalfGone", true, "DELETE FROM Transactions WHERE ROWID = 1"},
+        StaleCase{"TransferHalfGivenAnAllocation", true,
+                  "INSERT INTO NewBudgetTransactions (BudgetCatID, Amount, TransID, TransDate) VALUES (1, 5000, 2, "
+                  "%1)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct NamedRowCase
+{
+    const char* name;
+    const char* meanwhile;
+    const char* refusal;
+};
+
+class NamedRowGoneTest : public TransactionChangesTest, public ::testing::WithParamInterface<NamedRowCase>
+{
+};
+
+// The wizard lists what was there when it opened; what the entry names must still be there at OK.
+TEST_P(NamedRowGoneTest, TheEntryIsRefused)
+{
+    const NamedRowCase& c = GetParam();
+    messages.Expect(QString::fromLatin1(c.refusal));
+    EXPECT_FALSE(Add(false, [&](TfrmCheckWizard& wizard) {
+        ChooseParty(wizard, QStringLiteral("Bob"));
+        EnterAmount(wizard, QStringLiteral("100"));
+        wizard.SetTrayAmount(2, QStringLiteral("20"));
+        wizard.gridBudgetItemsEditEnded();
+        Exec(QString::fromLatin1(c.meanwhile));
+        return Ok(wizard);
+    }));
+    EXPECT_EQ(Everything(), QStringList());
+    EXPECT_FALSE(main->Journal().UndoEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NamedRowGoneTest,
+                         ::testing::Values(NamedRowCase{"Party", "DELETE FROM Parties WHERE ROWID = 3",
+                                                        "This party no longer exists."},
+                                           NamedRowCase{"BudgetItem", "DELETE FROM BudgetCategories WHERE ROWID = 2",
+                                                        "A budget item of this transaction no longer exists."},
+                                           NamedRowCase{"Account", "UPDATE Accounts SET Deleted = 't' WHERE ROWID = 1",
+                                                        "This account no longer exists."}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class ClosedTransferAccountTest : public TransactionChangesTest, public ::testing::WithParamInterface<qint64>
+{
+};
+
+TEST_P(ClosedTransferAccountTest, TheTransferIsRefused)
+{
+    messages.Expect(QStringLiteral("This account no longer exists."));
+    EXPECT_FALSE(Transfer([&](TfrmCheckWizard& wizard) {
+        wizard.cmboTo->setCurrentIndex(wizard.cmboTo->findData(2));
+        EnterAmount(wizard, QStringLiteral("50"));
+        Exec(QStringLiteral("UPDATE Accounts SET Deleted = 't' WHERE ROWID = %1").arg(GetParam()));
+        return Ok(wizard);
+    }));
+    EXPECT_EQ(Everything(), QStringList());
+    EXPECT_FALSE(main->Journal().UndoEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts, ClosedTransferAccountTest, ::testing::Values(1, 2),
+                         [](const auto& info) { return info.param == 1 ? "From" : "To"; });
+
+// ----------------------------------------------------------------------------------------------------------
+// A statement failing part way
+
+enum class Failing
+{
+    Entry,
+    Edit,
+    Deletion,
+    TransferEdit,
+    TransferDeletion,
+};
+
+struct FailureCase
+{
+    const char* name;
+    Failing change;
+    const char* trigger;
+};
+
+class FailingStatementTest : public TransactionChangesTest, public ::testing::WithParamInterface<FailureCase>
+{
+protected:
+    // Runs the change on transaction 1, made by the set-up, and expects it to tell that it failed.
+    bool Run(Failing change)
+    {
+        const QString failed = QStringLiteral("The change could not be saved: ");
+        switch (change) {
+        case Failing::Entry:
+            messages.ExpectContaining(failed);
+            return AddCredit(QStringLiteral("10"));
+        case Failing::Edit:
+        case Failing::TransferEdit:
+            messages.ExpectContaining(failed);
+            return Edit(1, [](TfrmCheckWizard& wizard) {
+                EnterAmount(wizard, QStringLiteral("75"));
+                return Ok(wizard);
+            });
+        case Failing::Deletion:
+        case Failing::TransferDeletion:
+            messages.Expect(kSure, MsgAnswer::Yes);
+            if (change == Failing::TransferDeletion)
+                messages.Expect(kTransferToo, MsgAnswer::Yes);
+            messages.ExpectContaining(failed);
+            return ledger::DeleteTransaction(*main, nullptr, 1);
+        }
+        return false;
+    }
+};
+
+// The engine refuses a statement after others of the change ran: none of them stays, no undo group is
+// recorded, and a journal that a deletion or a transfer's edit would have reset keeps its groups.
+TEST_P(FailingStatementTest, LeavesTheRowsAndTheJournalAsTheyWere)
+{
+    const FailureCase& c = GetParam();
+    if (c.change == Failing::TransferEdit || c.change == Failing::TransferDeletion) {
+        ASSERT_TRUE(AddTransfer());
+    } else if (c.change != Failing::Entry) {
+        ASSERT_TRUE(AddCredit(QStringLiteral("10")));
+    }
+    Exec(QString::fromLatin1(c.trigger));
+    const QStringList before = Everything();
+
+    EXPECT_FALSE(Run(c.change));
+    EXPECT_EQ(Everything(), before);
+    // The one group there is, if any, is that of the entry made first.
+    Exec(QStringLiteral("DROP TRIGGER Refuse"));
+    Undo();
+    EXPECT_EQ(Everything(), QStringList());
+    EXPECT_FALSE(main->Journal().UndoEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FailingStatementTest,
+    ::testing::Values(
+        FailureCase{
+            "Entry", Failing::Entry,
+            "CREATE TRIGGER Refuse BEFORE INSERT ON NewBudgetTransactions BEGIN SELECT RAISE(ABORT, 'no'); END"},
+        FailureCase{
+            "Edit", Failing::Edit,
+            "CREATE TRIGGER Refuse BEFORE INSERT ON NewBudgetTransactions BEGIN SELECT RAISE(ABORT, 'no'); END"},
+        FailureCase{"Deletion", Failing::Deletion,
+                    "CREATE TRIGGER Refuse BEFORE DELETE ON Transactions BEGIN SELECT RAISE(ABORT, 'no'); END"},
+        FailureCase{"TransferEdit", Failing::TransferEdit,
+                    "CREATE TRIGGER Refuse BEFORE DELETE ON TransTOTrans BEGIN SELECT RAISE(ABORT, 'no'); END"},
+        // The link and the source half are gone when the target half is refused.
+        FailureCase{"TransferDeletion", Failing::TransferDeletion,
+                    "CREATE TRIGGER Refuse BEFORE DELETE ON Transactions WHEN old.ROWID = 2 BEGIN SELECT "
+                    "RAISE(ABORT, 'no'); END"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
