@@ -10,13 +10,16 @@ namespace party_names {
 void MatchPartyText(QComboBox& box)
 {
     const QString text = box.currentText();
-    for (int i = 0; i < box.count(); ++i) {
-        if (box.itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
-            box.setCurrentIndex(i);
-            box.setEditText(box.itemText(i));
-            break;
-        }
-    }
+    // Two parties may differ only in case ("Bob" and "bob"): the one typed exactly wins, and only when
+    // there is none does the first that differs in case alone stand in for the text.
+    int index = box.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    for (int i = 0; index < 0 && i < box.count(); ++i)
+        if (box.itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+            index = i;
+    if (index < 0)
+        return;
+    box.setCurrentIndex(index);
+    box.setEditText(box.itemText(index));
 }
 
 qint64 SelectedPartyID(const QComboBox& box)
