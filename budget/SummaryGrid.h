@@ -142,3 +142,20 @@ public:
 };
 
 } // namespace budget
+
+class QFrame;
+class QToolButton;
+
+namespace budget {
+
+// A button of a summary screen's toolbar: caption beside a picture, the hint naming its key, never taking
+// the focus from the grid.
+QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                        int standardPixmap);
+// The toolbar of a summary screen: the widgets from the left in their order, a null entry standing for a
+// separator.
+QFrame* Toolbar(QWidget* parent, const std::vector<QWidget*>& widgets);
+// The panel of a screen's total: the bold caption and the bold total label, both made here.
+QFrame* TotalPanel(QWidget* parent, QLabel*& caption, QLabel*& total);
+
+} // namespace budget
