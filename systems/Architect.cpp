@@ -774,6 +774,8 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
     });
     if (!deleted) {
         MendAfterRefusal();
+        // The all-accounts screen may have listed an account that was gone already.
+        RefreshShownAccounts();
         return;
     }
     undo.push_back({QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account),

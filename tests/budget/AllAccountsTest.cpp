@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -387,6 +388,63 @@ TEST_F(AllAccountsTest, KeysOfTheGridStartTheirCommands)
     QTest::keyClick(grid, Qt::Key_F1);
     QTest::keyClick(Screen()->dtmDateFrom, Qt::Key_F1);
     EXPECT_EQ(helpPages, (std::vector<QString>{"AccountsScreen.htm", "AccountsScreen.htm"}));
+}
+
+} // namespace
+
+namespace {
+
+// A screen filled before another change took its account away: rename and delete say why they refuse,
+// write nothing, and the screen and the tree show the file as it now is.
+TEST_F(AllAccountsTest, CommandsOnAnAccountThatIsGoneRefuseWithoutWriting)
+{
+    Select(QStringLiteral("Zero"));
+    main->StoreExec(QStringLiteral("UPDATE Accounts SET Deleted = 't' WHERE ROWID = 4"));
+    QByteArray before = DataFile();
+    messages.Expect(DeleteQuestion(QStringLiteral("Zero")), MsgAnswer::Yes)
+        .Expect(QStringLiteral("This account no longer exists."));
+    Screen()->spdDelAccountClick();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(DataFile(), before);
+    ASSERT_NE(Screen(), nullptr);
+    EXPECT_EQ(Names(), QStringList({"Checking", "Savings"}));
+    EXPECT_EQ(AccountNodes(), QStringList({"Checking", "Savings"}));
+
+    Select(QStringLiteral("Savings"));
+    main->StoreExec(QStringLiteral("UPDATE Accounts SET Deleted = 't' WHERE ROWID = 2"));
+    before = DataFile();
+    {
+        ScriptedDialogs dialogs;
+        Named(dialogs, QStringLiteral("Rainy Day"));
+        messages.Expect(QStringLiteral("This account no longer exists."));
+        Screen()->spdEditClick();
+    }
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(DataFile(), before);
+    EXPECT_EQ(Names(), QStringList({"Checking"}));
+    EXPECT_EQ(AccountNodes(), QStringList({"Checking"}));
+    EXPECT_FALSE(UndoEnabled());
+}
+
+// Each column takes the remembered width of its own settings value; the parties and budget items
+// screens share them.
+TEST_F(AllAccountsTest, ColumnWidthsAreTheSharedRememberedOnes)
+{
+    budget::TSummaryGrid* grid = Screen()->Grid;
+    grid->setColumnWidth(3, 144);
+    grid->setColumnWidth(4, 133);
+    QTest::mouseRelease(grid->horizontalHeader()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(main->RememberedWidth(kBudgetAmountColWidth4), 144);
+    EXPECT_EQ(main->RememberedWidth(kBudgetAmountColWidth), 133);
+    EXPECT_EQ(main->RememberedWidth(kBudgetAmountColWidth3), 100) << "not a column of this screen";
+    Tree()->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(1));
+    auto* parties = dynamic_cast<TScreenFrame*>(main->CurrentScreen());
+    ASSERT_NE(parties, nullptr);
+    auto* partiesGrid = parties->findChild<budget::TSummaryGrid*>();
+    ASSERT_NE(partiesGrid, nullptr);
+    EXPECT_EQ(partiesGrid->columnWidth(3), 144);
+    EXPECT_EQ(partiesGrid->columnWidth(4), 133);
 }
 
 } // namespace
