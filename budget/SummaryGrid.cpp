@@ -331,13 +331,13 @@ qint32 TDateRangePanel::ToDay() const
 // ----------------------------------------------------------------------------------------------------------
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                        int standardPixmap)
+                        QStyle::StandardPixmap picture)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setText(caption);
     button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(QStyle::StandardPixmap(standardPixmap)));
+    button->setIcon(parent->style()->standardIcon(picture));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
