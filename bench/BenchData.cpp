@@ -52,6 +52,12 @@ private:
 const char* const kPayees[] = {"Corner Grocery", "City Power", "Water Board", "Rent", "Fuel Stop", "Pharmacy",
                                "Book Shop", "Hardware Store", "Phone Company", "Insurance", "Cafe", "Cinema",
                                "Bakery", "Doctor", "Dentist", "School", "Gym", "Garage", "Market", "Florist"};
+// The budget systems of the main file have twice as many parties as the account file: a household
+// deals with some forty firms and people over ten years.
+const char* const kMorePayees[] = {"Butcher", "Post Office", "Library", "Optician", "Vet", "Taxi",
+                                   "Train Company", "Bus Company", "Toy Shop", "Shoe Shop", "Tailor", "Plumber",
+                                   "Electrician", "Painter", "Car Wash", "Parking", "Museum", "Theatre", "Bank",
+                                   "Employer"};
 const char* const kItems[] = {"Food",      "Housing",  "Utilities", "Transport",     "Health",        "Clothing",
                               "Savings",   "Gifts",    "Holidays",  "Education",     "Fun",           "Repairs",
                               "Insurance", "Phone",    "Internet",  "Garden",        "Pets",          "Books",
@@ -106,6 +112,8 @@ void GenerateDataFile(const QString& path, int transactions, unsigned seed)
                 rows.items.push_back(item.Int(1, id).Text(2, name).Run(db));
             rows.transferParty = party.Int(1, id).Text(2, "Transfer").Text(3, "t").Run(db);
             for (const char* name : kPayees)
+                rows.parties.push_back(party.Int(1, id).Text(2, name).Text(3, "f").Run(db));
+            for (const char* name : kMorePayees)
                 rows.parties.push_back(party.Int(1, id).Text(2, name).Text(3, "f").Run(db));
             rule.Int(1, id).Text(2, "t").Int(3, 10000).Int(4, rows.items[0]).Int(5, 0).Run(db);
             for (int r = 1; r < 6; ++r)

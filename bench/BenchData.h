@@ -5,7 +5,7 @@
 namespace bench {
 
 // Writes a fresh data file at path with the program's schema and the given number of transactions:
-// two budget systems, several accounts each, budget items, parties and rules, transactions spread over
+// two budget systems, several accounts each, budget items, 40 parties each and rules, transactions spread over
 // ten years ending today, about one in twelve of them transfers (two linked rows), budget allocations for
 // every credit and debit, 30 budget items per system and a move of money between two of them every other
 // week. The same seed gives the same file.

@@ -2,10 +2,12 @@
 // work, so that the figures mean the same on a slow machine and a fast one. One line per figure:
 // "name: value".
 #include "bench/BenchData.h"
+#include "bench/BudgetItemsBench.h"
 #include "bench/CreditBench.h"
 #include "bench/RegisterBench.h"
 #include "bench/BudgetItemsBench.h"
 #include "bench/RulesBench.h"
+#include "bench/SummariesBench.h"
 #include "store/SQLiteDatabase.h"
 #include "store/Upgrade.h"
 
@@ -191,6 +193,8 @@ int main(int argc, char* argv[])
     if (!bench::BudgetItemsFigure(path, out))
         return 1;
     if (!bench::RulesFigure(path, out))
+        return 1;
+    if (!bench::SummariesFigures(path, out))
         return 1;
     return 0;
 }

@@ -72,20 +72,6 @@ bool IsZeroSum(const QString& stored)
     return StoredSumToMoneyText(stored) == QLatin1String("0.00");
 }
 
-QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                        QStyle::StandardPixmap picture)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(picture));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 } // namespace
 
 TframBudgetItems::TframBudgetItems(IMainWindow& main, QWidget* parent)
@@ -93,51 +79,21 @@ TframBudgetItems::TframBudgetItems(IMainWindow& main, QWidget* parent)
 {
     setObjectName(QStringLiteral("framBudgetItems"));
 
-    auto* toolbar = new QFrame(this);
-    toolbar->setObjectName(QStringLiteral("pnlToolbar"));
-    spdNewItem = ToolButton(toolbar, "spdNewItem", QStringLiteral("New"),
+    using budget::ToolButton;
+    spdNewItem = ToolButton(this, "spdNewItem", QStringLiteral("New"),
                             QStringLiteral("Create a new budget item. (ins)"), QStyle::SP_FileIcon);
-    spdEdit = ToolButton(toolbar, "spdEdit", QStringLiteral("Edit"), QStringLiteral("Edit the current budget item."),
+    spdEdit = ToolButton(this, "spdEdit", QStringLiteral("Edit"), QStringLiteral("Edit the current budget item."),
                          QStyle::SP_FileDialogDetailedView);
-    spdTrans = ToolButton(toolbar, "spdTrans", QStringLiteral("Transfer"),
+    spdTrans = ToolButton(this, "spdTrans", QStringLiteral("Transfer"),
                           QStringLiteral("Transfer money between budget items. (=)"), QStyle::SP_BrowserReload);
-    spdDelItem = ToolButton(toolbar, "spdDelItem", QStringLiteral("Delete"),
+    spdDelItem = ToolButton(this, "spdDelItem", QStringLiteral("Delete"),
                             QStringLiteral("Delete selected budget item. (del)"), QStyle::SP_TrashIcon);
-    spdPrint = ToolButton(toolbar, "spdPrint", QStringLiteral("Print"), QStringLiteral("Print the current view."),
+    spdPrint = ToolButton(this, "spdPrint", QStringLiteral("Print"), QStringLiteral("Print the current view."),
                           QStyle::SP_DialogSaveButton);
     // Printing arrives with the printed reports.
     spdPrint->setEnabled(false);
-    auto* separator = new QFrame(toolbar);
-    separator->setFrameShape(QFrame::VLine);
-    separator->setFrameShadow(QFrame::Sunken);
-    auto* toolbarLayout = new QHBoxLayout(toolbar);
-    toolbarLayout->setContentsMargins(2, 2, 2, 2);
-    toolbarLayout->setSpacing(2);
-    for (QWidget* w :
-         {static_cast<QWidget*>(spdNewItem), static_cast<QWidget*>(spdEdit), static_cast<QWidget*>(spdTrans),
-          static_cast<QWidget*>(spdDelItem), static_cast<QWidget*>(separator), static_cast<QWidget*>(spdPrint)})
-        toolbarLayout->addWidget(w);
-    toolbarLayout->addStretch();
-
-    auto* totalPanel = new QFrame(this);
-    totalPanel->setObjectName(QStringLiteral("pnlTotal"));
-    totalPanel->setFrameShape(QFrame::StyledPanel);
-    lblTotalCaption = new QLabel(QStringLiteral("Total:  "), totalPanel);
-    lblTotalCaption->setObjectName(QStringLiteral("lblTotalCaption"));
-    lblTotal = new QLabel(QStringLiteral("0.00"), totalPanel);
-    lblTotal->setObjectName(QStringLiteral("lblTotal"));
-    lblTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblTotal->setMinimumWidth(90);
-    for (QLabel* label : {lblTotalCaption, lblTotal}) {
-        QFont bold = label->font();
-        bold.setBold(true);
-        label->setFont(bold);
-    }
-    auto* totalLayout = new QHBoxLayout(totalPanel);
-    totalLayout->setContentsMargins(6, 1, 6, 1);
-    totalLayout->addWidget(lblTotalCaption);
-    totalLayout->addWidget(lblTotal);
-    totalLayout->addStretch();
+    QFrame* toolbar = budget::Toolbar(this, {spdNewItem, spdEdit, spdTrans, spdDelItem, nullptr, spdPrint});
+    QFrame* totalPanel = budget::TotalPanel(this, lblTotalCaption, lblTotal);
 
     pnlDates = new budget::TDateRangePanel(this);
     dtmDateFrom = pnlDates->dtmDateFrom;

@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QStyle>
+#include <QToolButton>
 
 namespace budget {
 
@@ -324,6 +326,67 @@ qint32 TDateRangePanel::FromDay() const
 qint32 TDateRangePanel::ToDay() const
 {
     return DateToDayNumber(dtmDateTo->date());
+}
+
+// ----------------------------------------------------------------------------------------------------------
+
+QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                        QStyle::StandardPixmap picture)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(picture));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QFrame* Toolbar(QWidget* parent, const std::vector<QWidget*>& widgets)
+{
+    auto* toolbar = new QFrame(parent);
+    toolbar->setObjectName(QStringLiteral("pnlToolbar"));
+    auto* layout = new QHBoxLayout(toolbar);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    for (QWidget* w : widgets) {
+        if (!w) {
+            auto* separator = new QFrame(toolbar);
+            separator->setFrameShape(QFrame::VLine);
+            separator->setFrameShadow(QFrame::Sunken);
+            w = separator;
+        }
+        w->setParent(toolbar);
+        layout->addWidget(w);
+    }
+    layout->addStretch();
+    return toolbar;
+}
+
+QFrame* TotalPanel(QWidget* parent, QLabel*& caption, QLabel*& total)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("pnlTotal"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    caption = new QLabel(QStringLiteral("Total:  "), panel);
+    caption->setObjectName(QStringLiteral("lblTotalCaption"));
+    total = new QLabel(QStringLiteral("0.00"), panel);
+    total->setObjectName(QStringLiteral("lblTotal"));
+    total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    total->setMinimumWidth(90);
+    for (QLabel* label : {caption, total}) {
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+    }
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(6, 1, 6, 1);
+    layout->addWidget(caption);
+    layout->addWidget(total);
+    layout->addStretch();
+    return panel;
 }
 
 } // namespace budget

@@ -5,12 +5,15 @@
 #include <QAbstractTableModel>
 #include <QDate>
 #include <QStringList>
+#include <QStyle>
 #include <QTableView>
 #include <QWidget>
 #include <vector>
 
 class IMainWindow;
 class QDateEdit;
+class QFrame;
+class QToolButton;
 class QLabel;
 class TSQLiteDatabase;
 
@@ -140,5 +143,15 @@ public:
     QLabel* lblDateTo;
     QDateEdit* dtmDateTo;
 };
+
+// A button of a summary screen's toolbar: caption beside a picture, the hint naming its key, never taking
+// the focus from the grid.
+QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                        QStyle::StandardPixmap picture);
+// The toolbar of a summary screen: the widgets from the left in their order, a null entry standing for a
+// separator.
+QFrame* Toolbar(QWidget* parent, const std::vector<QWidget*>& widgets);
+// The panel of a screen's total: the bold caption and the bold total label, both made here.
+QFrame* TotalPanel(QWidget* parent, QLabel*& caption, QLabel*& total);
 
 } // namespace budget

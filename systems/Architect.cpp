@@ -1,7 +1,9 @@
 #include "systems/Architect.h"
 
+#include "budget/AllAccountsFrame.h"
 #include "budget/BudgetItemsFrame.h"
 #include "budget/BudgetRulesFrame.h"
+#include "budget/PartiesFrame.h"
 #include "ledger/AccountRegister.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -384,10 +386,22 @@ void TframArchitect::TreeViewChange(QTreeWidgetItem* node)
         screen->ShowSystem(NodeData(SystemNodeOf(node)));
         break;
     }
-    default:
-        // The other screens are not part of the program yet; the screen without a system stands in.
+    case NodeKind::Parties: {
+        auto* screen = new TframParties(m_main);
+        m_main.ExchangeScreen(screen);
+        screen->ShowSystem(NodeData(SystemNodeOf(node)));
         break;
     }
+    case NodeKind::Accounts: {
+        auto* screen = new TframAllAccounts(m_main, *this);
+        m_main.ExchangeScreen(screen);
+        screen->ShowSystem(NodeData(SystemNodeOf(node)));
+        break;
+    }
+    case NodeKind::None:
+        break;
+    }
+    // With no node selected, the screen without a system stands in.
     m_main.ShowDefaultScreen();
 }
 
@@ -655,6 +669,7 @@ void TframArchitect::mitmNewAccountClick()
         const QSignalBlocker block(m_tree);
         node = AddNode(systemNode->child(3), name, account, kDocument);
     }
+    RefreshShownAccounts();
     m_tree->setFocus();
     m_tree->setCurrentItem(node);
     StartEditing(node);
@@ -704,14 +719,31 @@ void TframArchitect::mitmDeleteClick()
         DeleteSystem(NodeData(node), node);
 }
 
+QTreeWidgetItem* TframArchitect::AccountNode(qint64 account) const
+{
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        if (KindOf(*it) == NodeKind::Account && NodeData(*it) == account)
+            return *it;
+    return nullptr;
+}
+
 void TframArchitect::DeleteAccountByID(qint64 account)
 {
-    QTreeWidgetItemIterator it(m_tree);
-    for (; *it; ++it) {
-        if (KindOf(*it) == NodeKind::Account && NodeData(*it) == account) {
-            DeleteAccount(account, *it);
-            return;
-        }
+    if (QTreeWidgetItem* node = AccountNode(account))
+        DeleteAccount(account, node);
+}
+
+void TframArchitect::RenameAccountByID(qint64 account, const QString& name)
+{
+    if (QTreeWidgetItem* node = AccountNode(account))
+        CaptionEdited(node, name);
+}
+
+void TframArchitect::RefreshShownAccounts()
+{
+    if (auto* shown = dynamic_cast<TframAllAccounts*>(m_main.CurrentScreen())) {
+        shown->RefreshGrid();
+        shown->RefreshTotal();
     }
 }
 
@@ -749,12 +781,15 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
     });
     if (!deleted) {
         MendAfterRefusal();
+        // The all-accounts screen may have listed an account that was gone already.
+        RefreshShownAccounts();
         return;
     }
     undo.push_back({QStringLiteral("UPDATE Accounts SET Deleted = \"f\" WHERE ROWID = %1").arg(account),
                     QStringLiteral("Accounts")});
     m_main.RecordUndoGroup(undo);
     RemoveNode(node);
+    RefreshShownAccounts();
     m_main.NotifyUpdateAccounts();
 }
 

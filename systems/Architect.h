@@ -1,5 +1,7 @@
 #pragma once
 
+#include "budget/AllAccountsFrame.h"
+
 #include <QFrame>
 #include <QIcon>
 #include <QTreeWidget>
@@ -63,7 +65,7 @@ private:
 // The system tree left of the screen: the budget systems, and under each its budget items, parties,
 // budget rules and accounts. It carries the commands that create, rename and delete systems and
 // accounts, and it guards each system with its password.
-class TframArchitect : public QFrame
+class TframArchitect : public QFrame, public budget::IAccountTree
 {
     Q_OBJECT
 public:
@@ -84,14 +86,16 @@ public:
 
     // The commands of the popup menu, the main menu and the system screen.
     void mitmNewSystemClick();
-    void mitmNewAccountClick();
+    void mitmNewAccountClick() override;
     void mitmRenameClick();
     void mitmDeleteClick();
     void mitmChangePassClick();
     // Stores a caption that is being edited, as when the person presses Enter.
     void FinishEditing() { m_tree->FinishEditing(); }
     // Deletes the account of that ROWID after the caller asked its own question.
-    void DeleteAccountByID(qint64 account);
+    void DeleteAccountByID(qint64 account) override;
+    // Gives the account of that ROWID the name as its caption edit would, refusals included.
+    void RenameAccountByID(qint64 account, const QString& name) override;
 
     static NodeKind KindOf(const QTreeWidgetItem* node);
     static qint64 NodeData(const QTreeWidgetItem* node);
@@ -119,6 +123,9 @@ private:
     bool MayExpand(QTreeWidgetItem* node);
     void CaptionEdited(QTreeWidgetItem* node, const QString& text);
     void DeleteAccount(qint64 account, QTreeWidgetItem* node);
+    QTreeWidgetItem* AccountNode(qint64 account) const;
+    // The all-accounts screen, when it is the one shown, follows a new or deleted account.
+    void RefreshShownAccounts();
     // After a command was refused because its rows are gone: the tree follows the file, and the screen
     // of a node that went is replaced.
     void MendAfterRefusal();

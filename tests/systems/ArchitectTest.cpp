@@ -518,13 +518,15 @@ TEST_F(ArchitectTest, ClickingEmptySpaceShowsTheScreenWithoutASystem)
     EXPECT_FALSE(SystemScreen()->lblChangePass->isEnabled());
     EXPECT_TRUE(SystemScreen()->lblNewSystem->isEnabled());
 
-    // The parties group has no screen of its own yet: the screen without a system stands in, and F1 there
-    // opens the overview.
+    // F1 in the tree opens the topic of the screen shown: the overview there, the parties' topic once
+    // the parties group shows its own screen.
     InstallHelp();
-    tree->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(1));
-    EXPECT_EQ(SystemScreen()->System(), 0);
+    testing_support::WriteAll(dir.File(QStringLiteral("help/PartiesScreen.htm")), "<html></html>");
     QTest::keyRelease(tree, Qt::Key_F1);
-    EXPECT_EQ(helpPages, std::vector<QString>{QStringLiteral("Overview.htm")});
+    tree->setCurrentItem(SystemNode(QStringLiteral("Home"))->child(1));
+    EXPECT_EQ(SystemScreen(), nullptr);
+    QTest::keyRelease(tree, Qt::Key_F1);
+    EXPECT_EQ(helpPages, (std::vector<QString>{QStringLiteral("Overview.htm"), QStringLiteral("PartiesScreen.htm")}));
 }
 
 TEST_F(ArchitectTest, PasswordsAreRememberedAcrossSystemsThatShareThem)
@@ -1011,7 +1013,9 @@ TEST_F(ArchitectTest, RenamingARowThatIsGoneIsRefusedAndOneMendRemovesSeveralNod
     EXPECT_EQ(SystemNode(QStringLiteral("Work")), nullptr);
     // The selection went with the account: the accounts group is selected and its screen shown.
     EXPECT_EQ(tree->currentItem(), SystemNode(QStringLiteral("Home"))->child(3));
-    EXPECT_EQ(SystemScreen()->System(), 0);
+    auto* shown = dynamic_cast<TframAllAccounts*>(main->CurrentScreen());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->System(), home);
 }
 
 } // namespace
