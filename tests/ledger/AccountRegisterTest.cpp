@@ -29,8 +29,10 @@ QString DaysAgo(int days)
 }
 
 // One system with a checking account, a savings account and an empty one. Checking holds a passed credit,
-// two debits, both kinds of transfer half, an opening balance without a party and a debit whose note has
-// an apostrophe and an underscore; each stands at a boundary day of an age filter or just beyond one.
+// two debits, both kinds of transfer half, an opening balance without a party, a debit whose note has
+// an apostrophe and an underscore, and four unpassed transactions of Acme Corp that cancel out, at the
+// last day of the 6-months and the 1-year filter and one day past each; every row stands at a boundary
+// day of an age filter or just beyond one.
 QString FixtureRows()
 {
     const auto trans = [](int rowid, const char* passed, const char* id, int account, int days, int amount, int party,
@@ -61,7 +63,9 @@ QString FixtureRows()
            QStringLiteral("INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (4, 5);"
                           "INSERT INTO TransTOTrans (TransID1, TransID2) VALUES (7, 6);") +
            trans(8, "t", nullptr, 1, 400, 50000, 0, "Opening balance") +
-           trans(9, "f", nullptr, 1, 93, -500, 4, "Bob's_share");
+           trans(9, "f", nullptr, 1, 93, -500, 4, "Bob's_share") + trans(10, "f", nullptr, 1, 183, 700, 2, nullptr) +
+           trans(11, "f", nullptr, 1, 184, -700, 2, nullptr) + trans(12, "f", nullptr, 1, 365, 800, 2, nullptr) +
+           trans(13, "f", nullptr, 1, 366, -800, 2, nullptr);
 }
 
 class AccountRegisterTest : public ShellFixture
@@ -174,29 +178,32 @@ TEST_P(RegisterFilterTest, ListsWhatTheFiltersAdmitAndRestoresThemNextTime)
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, RegisterFilterTest,
-    ::testing::Values(FilterCase{"Everything", true, 0, 0, nullptr, "", "", {1, 2, 3, 4, 6, 8, 9}},
-                      FilterCase{"UnpassedOnly", false, 0, 0, nullptr, "", "", {2, 3, 4, 6, 9}},
-                      FilterCase{"WeekReachesTheSeventhDay", true, 0, 1, nullptr, "", "", {1}},
-                      FilterCase{"TwoWeeks", true, 0, 2, nullptr, "", "", {1, 2, 3}},
-                      FilterCase{"MonthReachesTheThirtyFirstDay", true, 0, 3, nullptr, "", "", {1, 2, 3, 4}},
-                      FilterCase{"ThreeMonthsReachTheNinetySecondDay", true, 0, 4, nullptr, "", "", {1, 2, 3, 4, 6}},
-                      FilterCase{"Year", true, 0, 6, nullptr, "", "", {1, 2, 3, 4, 6, 9}},
-                      FilterCase{"NewAccountDefaults", false, 0, 3, nullptr, "", "", {2, 3, 4}},
-                      FilterCase{"CreditsAndDebitsLeaveOutTransfers", true, 1, 0, nullptr, "", "", {1, 2, 3, 8, 9}},
-                      FilterCase{"CreditsOnly", true, 2, 0, nullptr, "", "", {1, 8}},
-                      FilterCase{"DebitsOnly", true, 3, 0, nullptr, "", "", {2, 3, 9}},
-                      FilterCase{"TransfersOnlyListsBothHalves", true, 4, 0, nullptr, "", "", {4, 6}},
-                      FilterCase{"Party", true, 0, 0, "Bob", "", "", {2, 3}},
-                      FilterCase{"TransferParty", true, 0, 0, "Transfer", "", "", {4, 6}},
-                      FilterCase{"PartyWithApostrophe", true, 0, 0, "O'Brien", "", "", {9}},
-                      FilterCase{"IDPrefix", true, 0, 0, nullptr, "10", "", {1, 2}},
-                      FilterCase{"IDUnderscoreIsAWildcard", true, 0, 0, nullptr, "_0", "", {1, 2, 3}},
-                      FilterCase{"IDWithApostropheMatchesNothing", true, 0, 0, nullptr, "1'0", "", {}},
-                      FilterCase{"NotesPrefixInAnyCase", true, 0, 0, nullptr, "", "SAL", {1}},
-                      FilterCase{"NotesPercentIsAWildcard", true, 0, 0, nullptr, "", "%off", {3}},
-                      FilterCase{"NotesWithApostrophe", true, 0, 0, nullptr, "", "Bob's", {9}},
-                      FilterCase{"NotesNamingAColumn", true, 0, 0, nullptr, "", "Notes", {}},
-                      FilterCase{"Combined", false, 3, 3, "Bob", "", "gro", {2}}),
+    ::testing::Values(
+        FilterCase{"Everything", true, 0, 0, nullptr, "", "", {1, 2, 3, 4, 6, 8, 9, 10, 11, 12, 13}},
+        FilterCase{"UnpassedOnly", false, 0, 0, nullptr, "", "", {2, 3, 4, 6, 9, 10, 11, 12, 13}},
+        FilterCase{"WeekReachesTheSeventhDay", true, 0, 1, nullptr, "", "", {1}},
+        FilterCase{"TwoWeeks", true, 0, 2, nullptr, "", "", {1, 2, 3}},
+        FilterCase{"MonthReachesTheThirtyFirstDay", true, 0, 3, nullptr, "", "", {1, 2, 3, 4}},
+        FilterCase{"ThreeMonthsReachTheNinetySecondDay", true, 0, 4, nullptr, "", "", {1, 2, 3, 4, 6}},
+        FilterCase{"SixMonthsReachTheHundredEightyThirdDay", true, 0, 5, nullptr, "", "", {1, 2, 3, 4, 6, 9, 10}},
+        FilterCase{
+            "YearReachesTheThreeHundredSixtyFifthDay", true, 0, 6, nullptr, "", "", {1, 2, 3, 4, 6, 9, 10, 11, 12}},
+        FilterCase{"NewAccountDefaults", false, 0, 3, nullptr, "", "", {2, 3, 4}},
+        FilterCase{"CreditsAndDebitsLeaveOutTransfers", true, 1, 0, nullptr, "", "", {1, 2, 3, 8, 9, 10, 11, 12, 13}},
+        FilterCase{"CreditsOnly", true, 2, 0, nullptr, "", "", {1, 8, 10, 12}},
+        FilterCase{"DebitsOnly", true, 3, 0, nullptr, "", "", {2, 3, 9, 11, 13}},
+        FilterCase{"TransfersOnlyListsBothHalves", true, 4, 0, nullptr, "", "", {4, 6}},
+        FilterCase{"Party", true, 0, 0, "Bob", "", "", {2, 3}},
+        FilterCase{"TransferParty", true, 0, 0, "Transfer", "", "", {4, 6}},
+        FilterCase{"PartyWithApostrophe", true, 0, 0, "O'Brien", "", "", {9}},
+        FilterCase{"IDPrefix", true, 0, 0, nullptr, "10", "", {1, 2}},
+        FilterCase{"IDUnderscoreIsAWildcard", true, 0, 0, nullptr, "_0", "", {1, 2, 3}},
+        FilterCase{"IDWithApostropheMatchesNothing", true, 0, 0, nullptr, "1'0", "", {}},
+        FilterCase{"NotesPrefixInAnyCase", true, 0, 0, nullptr, "", "SAL", {1}},
+        FilterCase{"NotesPercentIsAWildcard", true, 0, 0, nullptr, "", "%off", {3}},
+        FilterCase{"NotesWithApostrophe", true, 0, 0, nullptr, "", "Bob's", {9}},
+        FilterCase{"NotesNamingAColumn", true, 0, 0, nullptr, "", "Notes", {}},
+        FilterCase{"Combined", false, 3, 3, "Bob", "", "gro", {2}}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AccountRegisterTest, ANewAccountShowsUnpassedTransactionsOfTheLastMonth)
@@ -218,7 +225,7 @@ TEST_F(AccountRegisterTest, FilterChangesWhileLoadingAreNotStoredAndAGonePartyFi
     auto frame = Register();
     EXPECT_EQ(frame->cmboParty->currentText(), QStringLiteral("(no filter)"));
     EXPECT_EQ(frame->cmboDate->currentText(), QStringLiteral("(no filter)"));
-    EXPECT_EQ(Listed(*frame).size(), 7);
+    EXPECT_EQ(Listed(*frame).size(), 11);
     // The fallback is the view's; the stored value waits for the person to choose.
     EXPECT_EQ(Value(QStringLiteral("SELECT ShowParty || '/' || Age FROM Accounts WHERE ROWID = 1")),
               QStringLiteral("99/9"));
@@ -255,12 +262,15 @@ TEST_F(AccountRegisterTest, ListShowsEveryColumnAndAgreesWithTheBalance)
     main->StoreExec(QStringLiteral("UPDATE Accounts SET ShowPassed = 't', Age = 0 WHERE ROWID = 1"));
     ScriptedMessages messages;
     auto frame = Register();
-    EXPECT_EQ(Column(*frame, TRegisterModel::ColID), (QStringList{"100", "10a", "200", "", "", "", ""}));
+    EXPECT_EQ(Column(*frame, TRegisterModel::ColID),
+              (QStringList{"100", "10a", "200", "", "", "", "", "", "", "", ""}));
     EXPECT_EQ(Column(*frame, TRegisterModel::ColAmount),
-              (QStringList{"100.00", "-25.00", "-12.50", "-50.00", "30.00", "-5.00", "500.00"}));
+              (QStringList{"100.00", "-25.00", "-12.50", "-50.00", "30.00", "-5.00", "7.00", "-7.00", "8.00", "-8.00",
+                           "500.00"}));
     // The opening balance has no party and is listed all the same, with an empty name.
     EXPECT_EQ(Column(*frame, TRegisterModel::ColParty),
-              (QStringList{"Acme Corp", "Bob", "Bob", "Transfer", "Transfer", "O'Brien", ""}));
+              (QStringList{"Acme Corp", "Bob", "Bob", "Transfer", "Transfer", "O'Brien", "Acme Corp", "Acme Corp",
+                           "Acme Corp", "Acme Corp", ""}));
     EXPECT_EQ(Column(*frame, TRegisterModel::ColNotes).last(), QStringLiteral("Opening balance"));
     EXPECT_EQ(frame->Model()->Text(0, TRegisterModel::ColDate),
               QLocale().toString(QDate(2026, 12, 3), QLocale::ShortFormat));
@@ -328,10 +338,10 @@ TEST_F(AccountRegisterTest, HeaderClicksSortAndMarkTheColumn)
         bool descending;
         QList<qint64> rows;
     } clicks[] = {
-        {TRegisterModel::ColAmount, 3, true, {8, 1, 6, 9, 3, 2, 4}},
-        {TRegisterModel::ColAmount, 3, false, {4, 2, 3, 9, 6, 1, 8}},
-        {TRegisterModel::ColDate, 2, true, {1, 2, 3, 4, 6, 9, 8}},
-        {TRegisterModel::ColParty, 4, true, {6, 4, 9, 3, 2, 1, 8}},
+        {TRegisterModel::ColAmount, 3, true, {8, 1, 6, 12, 10, 9, 11, 13, 3, 2, 4}},
+        {TRegisterModel::ColAmount, 3, false, {4, 2, 3, 13, 11, 9, 10, 12, 6, 1, 8}},
+        {TRegisterModel::ColDate, 2, true, {1, 2, 3, 4, 6, 9, 10, 11, 12, 13, 8}},
+        {TRegisterModel::ColParty, 4, true, {6, 4, 9, 3, 2, 13, 12, 11, 10, 1, 8}},
     };
     EXPECT_EQ(frame->SortColumn(), 2);
     for (const auto& click : clicks) {
@@ -459,7 +469,7 @@ TEST_F(AccountRegisterTest, ResultsModeListsWhatItsProviderAdmitsWithoutEntryCom
     frame.show();
     frame.SetConditionProvider([](const TframAccount&) { return QStringLiteral(" AND (Transactions.Amount < 0)"); });
     frame.ShowResults(1);
-    EXPECT_EQ(Sorted(Listed(frame)), (QList<qint64>{2, 3, 4, 9}));
+    EXPECT_EQ(Sorted(Listed(frame)), (QList<qint64>{2, 3, 4, 9, 11, 13}));
     for (QWidget* hidden :
          {static_cast<QWidget*>(frame.spdDeposit), static_cast<QWidget*>(frame.spdCheck),
           static_cast<QWidget*>(frame.spdTransfer), static_cast<QWidget*>(frame.spdImport),
