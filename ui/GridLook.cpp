@@ -25,17 +25,15 @@ void TGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    const bool negative = m_moneyColumns.contains(index.column()) && IsNegativeMoneyText(opt.text);
     const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
     if (opt.state.testFlag(QStyle::State_Selected)) {
-        if (negative)
-            opt.palette.setColor(QPalette::Text, NegativeMoneyColour());
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
         return;
     }
     const QPalette::ColorGroup group = !opt.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
                                        : opt.state.testFlag(QStyle::State_Active) ? QPalette::Normal
                                                                                   : QPalette::Inactive;
+    const bool negative = m_moneyColumns.contains(index.column()) && IsNegativeMoneyText(opt.text);
     painter->save();
     if (IsStripedRow(index.row() + m_firstRowNumber))
         painter->fillRect(opt.rect, StripeColour());
