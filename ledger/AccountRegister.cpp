@@ -2,7 +2,6 @@
 
 #include "ledger/RegisterModel.h"
 #include "ledger/TransactionChanges.h"
-#include "ledger/controls/RealText.h"
 #include "platform/HelpKey.h"
 #include "platform/Messages.h"
 #include "platform/Today.h"
@@ -58,6 +57,12 @@ constexpr TAmountChoice kAmountChoices[] = {
 };
 
 const QString kNotice = QStringLiteral("Accounts");
+
+// The refusal of a change to an account that was deleted or taken back meanwhile.
+QString AccountGone()
+{
+    return QStringLiteral("This account no longer exists.");
+}
 
 // The filter fields keep out the double quote; "%" and "_" stay, since they are the filters' wildcards.
 bool NoDoubleQuote(QChar c)
@@ -540,6 +545,9 @@ void TframAccount::RefreshList()
     const QString sql = ListQuery();
     const qint64 current = CurrentTransaction();
     const int currentRow = Grid->currentIndex().row();
+    // The list stays scrolled to the columns the person was looking at: making a row current scrolls
+    // its first cell into view, and the reset forgets the scroll position.
+    const int firstColumn = Grid->horizontalScrollBar()->value();
     TSQLiteDatabase& db = m_main.Data();
     {
         TCloseOnExit close(db);
@@ -555,15 +563,14 @@ void TframAccount::RefreshList()
     if (row < 0)
         row = std::clamp(currentRow, 0, m_model->rowCount() - 1);
     Grid->setCurrentIndex(m_model->index(row, 0));
+    Grid->horizontalScrollBar()->setValue(firstColumn);
 }
 
 void TframAccount::SetBalanceText(QLabel* label, const QString& sum)
 {
     // The sum of no rows is NULL, read as the empty text: no transactions make a balance of 0.00. A sum
     // is not bound to the 32 bits of one amount.
-    bool ok = sum.isEmpty();
-    const qint64 hundredths = ok ? 0 : sum.toLongLong(&ok);
-    const QString text = ok ? real_text::IntegerText(hundredths, 2) : StoredToMoneyText(sum);
+    const QString text = StoredSumToMoneyText(sum);
     label->setText(text);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ui::IsNegativeMoneyText(text) ? ui::NegativeMoneyColour() : Qt::black);
@@ -661,8 +668,9 @@ void TframAccount::StoreFilter(const QString& assignments)
 {
     const QString account = QString::number(m_account);
     m_main.StoreChange([&](TStoreChange& change) {
-        change.Require(QStringLiteral("SELECT count(*) FROM Accounts WHERE ROWID = %1").arg(account),
-                       QStringLiteral("This account no longer exists."));
+        change.Require(
+            QStringLiteral("SELECT count(*) FROM Accounts WHERE ((ROWID = %1) AND (Deleted = \"f\"))").arg(account),
+            AccountGone());
         change.Exec(QStringLiteral("UPDATE Accounts SET %1 WHERE ROWID = %2").arg(assignments, account));
     });
     RefreshList();
@@ -795,6 +803,9 @@ void TframAccount::TogglePassed(int row, bool byClick)
     };
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
         // The list may be older than the data file (another screen's change, an Undo).
+        change.Require(
+            QStringLiteral("SELECT count(*) FROM Accounts WHERE ((ROWID = %1) AND (Deleted = \"f\"))").arg(m_account),
+            AccountGone());
         change.Require(QStringLiteral("SELECT count(*) FROM Transactions WHERE ROWID = %1 AND AccountID = %2")
                            .arg(transaction)
                            .arg(m_account),
@@ -814,19 +825,24 @@ void TframAccount::TogglePassed(int row, bool byClick)
 void TframAccount::GridMouseUp(bool inHeader, const QPoint& position)
 {
     bool resized = false;
-    std::array<int, 6> widths = m_widths;
     for (int i = 0; i < TRegisterModel::ColumnCount; ++i) {
         const int width = GridHeader->sectionSize(i) - kGridLineWidth;
-        if (width == m_widths[size_t(i)] || width <= 0)
+        // In account view the widths are the program's, which another register may have changed
+        // meanwhile; a column without a remembered width was given the form's. The widths of the other
+        // modes are the form's and stay this list's own.
+        int before = m_widths[size_t(i)];
+        if (m_mode == Mode::Account) {
+            const int remembered = m_main.RememberedWidth(kRememberedIndex[i]);
+            before = remembered > 0 ? remembered : kFormWidths[size_t(i)];
+        }
+        if (width == before || width <= 0)
             continue;
         resized = true;
-        widths[size_t(i)] = width;
-        // The widths of the results of a search are those of the form, and stay its own.
+        m_widths[size_t(i)] = width;
         if (m_mode == Mode::Account)
             m_main.SaveRememberedWidth(kRememberedIndex[i], width);
     }
     if (resized) {
-        m_widths = widths;
         PlaceFilterPanels();
         return;
     }

@@ -104,38 +104,38 @@ public:
     // only changes the mark on screen.
     void TogglePassed(int row, bool byClick);
 
-    QWidget* ToolBar;
-    QToolButton* spdDeposit;
-    QToolButton* spdCheck;
-    QToolButton* spdTransfer;
-    QToolButton* spdEdit;
-    QToolButton* spdDelete;
-    QWidget* Divider;
-    QToolButton* spdImport;
-    QToolButton* spdSearch;
-    QWidget* Separator;
-    QToolButton* spdPrint;
-    QWidget* pnlBalance;
-    QLabel* lblPassBal;
-    QWidget* pnlCofferlyBalance;
-    QLabel* lblBalance;
-    QWidget* pnlFilter;
-    QWidget* pnlPassed;
-    QCheckBox* chkPassed;
-    QWidget* pnlID;
-    QLineEdit* edID;
-    QWidget* pnlDate;
-    QComboBox* cmboDate;
-    QWidget* pnlAmount;
-    QComboBox* cmboAmount;
-    QWidget* pnlParty;
-    QComboBox* cmboParty;
-    QWidget* pnlNotes;
-    QLineEdit* edNotes;
-    QTableView* Grid;
-    TRegisterHeader* GridHeader;
-    QStatusBar* StatusBar;
-    QLabel* lblStatus;
+    QWidget* ToolBar = nullptr;
+    QToolButton* spdDeposit = nullptr;
+    QToolButton* spdCheck = nullptr;
+    QToolButton* spdTransfer = nullptr;
+    QToolButton* spdEdit = nullptr;
+    QToolButton* spdDelete = nullptr;
+    QWidget* Divider = nullptr;
+    QToolButton* spdImport = nullptr;
+    QToolButton* spdSearch = nullptr;
+    QWidget* Separator = nullptr;
+    QToolButton* spdPrint = nullptr;
+    QWidget* pnlBalance = nullptr;
+    QLabel* lblPassBal = nullptr;
+    QWidget* pnlCofferlyBalance = nullptr;
+    QLabel* lblBalance = nullptr;
+    QWidget* pnlFilter = nullptr;
+    QWidget* pnlPassed = nullptr;
+    QCheckBox* chkPassed = nullptr;
+    QWidget* pnlID = nullptr;
+    QLineEdit* edID = nullptr;
+    QWidget* pnlDate = nullptr;
+    QComboBox* cmboDate = nullptr;
+    QWidget* pnlAmount = nullptr;
+    QComboBox* cmboAmount = nullptr;
+    QWidget* pnlParty = nullptr;
+    QComboBox* cmboParty = nullptr;
+    QWidget* pnlNotes = nullptr;
+    QLineEdit* edNotes = nullptr;
+    QTableView* Grid = nullptr;
+    TRegisterHeader* GridHeader = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* lblStatus = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -178,7 +178,8 @@ private:
     QString m_notesPattern;
     QString m_idPattern;
     qint64 m_showParty = 0;
-    // The widths the columns were last given, to tell a drag of a column border from a click.
+    // The widths the columns were last given. A drag of a column border in account view is told from a
+    // click by the main window's remembered widths; in the other modes, by these.
     std::array<int, 6> m_widths = kFormWidths;
     int m_firstVisibleColumn = 0;
 };

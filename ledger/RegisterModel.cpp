@@ -136,6 +136,8 @@ QVariant TRegisterModel::headerData(int section, Qt::Orientation orientation, in
 TRegisterCellDelegate::TRegisterCellDelegate(QObject* parent) : ui::TGridCellDelegate(parent)
 {
     SetMoneyColumns({TRegisterModel::ColAmount});
+    // The header counts as the list's row 0: the first data row is row 1, and shaded.
+    SetFirstRowNumber(1);
 }
 
 void TRegisterCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -5,12 +5,12 @@
 #include <QStyledItemDelegate>
 
 // The look every grid of the program shares: every other data row shaded, money that is below zero in
-// red, and the text of a shaded cell set a little in from its edges.
+// red, and the text of every cell that is not selected set a little in from its edges.
 namespace ui {
 
 QColor StripeColour();
 QColor NegativeMoneyColour();
-// How far the text of a shaded cell stands in from the cell's left and top edges, in pixels.
+// How far the text of a cell that is not selected stands in from the cell's left and top edges, in pixels.
 inline constexpr int kCellTextOffset = 2;
 
 // True for rows that are shaded: the odd ones, counting data rows from 0.
@@ -21,9 +21,10 @@ inline bool IsStripedRow(int row)
 // A money text that is drawn in red: one that begins with "-".
 bool IsNegativeMoneyText(const QString& text);
 
-// Draws the cells of a grid in the shared look. Rows with an odd index that are not selected get the
-// stripe colour with their text 2 pixels in from the left and top; other cells are drawn the style's own
-// way. In the money columns a text beginning with "-" is drawn in red in either case.
+// Draws the cells of a grid in the shared look. A cell that is not selected has its text 2 pixels in from
+// its left and top edges, on the stripe colour in rows with an odd index, and in the money columns in red
+// when it begins with "-": shaded or not, the text stands at the same place in every row. Selected cells
+// are drawn the style's own way.
 class TGridCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -53,6 +53,30 @@ TEST(GridLook, ShadesOddRowsAndDrawsNegativeMoneyInRed)
     EXPECT_TRUE(RowHasColour(image, 2 * rowHeight, 3 * rowHeight, ui::NegativeMoneyColour()));
 }
 
+// Where the text drawn in a row begins: the first dark pixel from the left and from the top, measured from
+// the row's top-left corner; (-1, -1) for a row without text.
+QPoint TextCorner(const QImage& image, int top, int height)
+{
+    int left = -1, first = -1;
+    for (int y = top; y < top + height; ++y)
+        for (int x = 0; x < 80; ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = left < 0 ? x : std::min(left, x);
+                first = first < 0 ? y - top : first;
+            }
+    return QPoint(left, first);
+}
+
+TEST(GridLook, TextStandsAtTheSamePlaceInShadedAndPlainRows)
+{
+    const QImage image = DrawGrid({QStringLiteral("8.00"), QStringLiteral("8.00"), QStringLiteral("8.00")});
+    const int rowHeight = QTableWidget().verticalHeader()->defaultSectionSize();
+    const QPoint plain = TextCorner(image, 0, rowHeight);
+    ASSERT_GE(plain.x(), ui::kCellTextOffset);
+    EXPECT_EQ(TextCorner(image, rowHeight, rowHeight), plain);
+    EXPECT_EQ(TextCorner(image, 2 * rowHeight, rowHeight), plain);
+}
+
 TEST(GridLook, ASelectedOddRowIsNotShaded)
 {
     const QImage image = DrawGrid({QStringLiteral("1.00"), QStringLiteral("2.00")}, 1);
