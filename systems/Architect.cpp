@@ -517,7 +517,9 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
     const QString table = system ? QStringLiteral("BudgetSystems") : QStringLiteral("Accounts");
     const qint64 row = NodeData(node);
     const QString name = CleanText(text);
-    const QString old = node->text(0);
+    // The old name is read inside the change: a caption can be stale, and Undo must write back what the
+    // file held.
+    QString old;
     // One multi-argument arg() each: a name holding "%1" must never be taken for a place marker.
     const QString rename = QStringLiteral("UPDATE %1 SET Name = %2 WHERE ROWID = %3");
     // A system's name is unique in the file, an account's within its system, deleted accounts included.
@@ -534,6 +536,8 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
             QStringLiteral("SELECT count(*) FROM %1 WHERE ((Name = %2)%3)").arg(table, SqlText(name), takenWhere));
         if (taken != QLatin1String("0"))
             return;
+        old =
+            change.QueryValue(QStringLiteral("SELECT Name FROM %1 WHERE ROWID = %2").arg(table, QString::number(row)));
         change.Exec(rename.arg(table, SqlText(name), QString::number(row)));
         renamed = true;
     });

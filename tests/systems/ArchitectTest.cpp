@@ -339,6 +339,13 @@ TEST_F(ArchitectTest, RenamesAreRefusedForTakenNamesAndUndoneInOrder)
     EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM BudgetSystems WHERE ROWID = %1").arg(home)), QStringLiteral("Family"));
     Undo();
     EXPECT_EQ(Value(QStringLiteral("SELECT Name FROM BudgetSystems WHERE ROWID = %1").arg(home)), QStringLiteral("Home"));
+
+    // Renamed behind the tree's back, the account's Undo brings back the name the file held, not the caption.
+    main->StoreExec(QStringLiteral("UPDATE Accounts SET Name = 'Current' WHERE ROWID = %1").arg(checking));
+    ASSERT_TRUE(Rename(AccountNode(QStringLiteral("Home"), QStringLiteral("Checking")), QStringLiteral("Cash")));
+    EXPECT_EQ(name(), QStringLiteral("Cash"));
+    Undo();
+    EXPECT_EQ(name(), QStringLiteral("Current"));
 }
 
 TEST_F(ArchitectTest, NamesThatWouldBreakHandWrittenSqlMatchOnlyTheirOwnRow)
