@@ -340,7 +340,7 @@ void TframBudgetItems::spdDelItemClick()
                               platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
         return;
     bool deleted = false;
-    const bool stored = m_main.StoreChange([&](TStoreChange& change) {
+    m_main.StoreChange([&](TStoreChange& change) {
         RequireLiveItem(change, m_system, item);
         if (StoredAsUnbudgeted(change, item))
             return;
@@ -350,11 +350,11 @@ void TframBudgetItems::spdDelItemClick()
         change.Exec(QStringLiteral("UPDATE BudgetCategories SET Deleted = \"t\" WHERE ROWID = %1").arg(item));
         deleted = true;
     });
-    if (deleted)
+    if (deleted) {
         m_main.RecordUndoGroup(
             {{QStringLiteral("UPDATE BudgetCategories SET Deleted = \"f\" WHERE ROWID = %1").arg(item), kNotice}});
-    if (stored)
         m_main.NotifyUpdateBudgetItems();
+    }
     RefreshGrid();
 }
 
