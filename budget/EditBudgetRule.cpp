@@ -284,35 +284,6 @@ void TfrmEditBudgetRule::btnOKClick()
     }
     // Enter presses OK without leaving the field: a name typed in another case is still the listed party.
     cmboDepFromExit();
-    const QString text = cmboDepFrom->currentText();
-    if (party_names::SelectedPartyID(*cmboDepFrom) == 0 && !text.trimmed().isEmpty() &&
-        text != QLatin1String("Transfer")) {
-        // Stored the way the data file keeps names, and listed the same way.
-        const QString name = CleanText(text);
-        qint64 party = 0;
-        const bool stored = m_main.StoreChange([&](TStoreChange& change) {
-            change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(m_system),
-                           QStringLiteral("This budget system no longer exists."));
-            party = party_names::StoreTypedParty(change, m_system, name);
-        });
-        if (!stored)
-            return;
-        cmboDepFrom->addItem(name, party);
-        cmboDepFrom->setCurrentIndex(cmboDepFrom->count() - 1);
-        cmboDepFrom->setEditText(name);
-        m_main.NotifyUpdateParties();
+    if (party_names::AcceptPartyBox(m_main, this, *cmboDepFrom, m_system))
         accept();
-        return;
-    }
-    if (text == QLatin1String("Transfer")) {
-        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("\"Transfer\" is a reserved name."),
-                              platform::MsgButtons::Ok, this);
-        return;
-    }
-    if (text.trimmed().isEmpty()) {
-        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("You must select a party."),
-                              platform::MsgButtons::Ok, this);
-        return;
-    }
-    accept();
 }

@@ -811,33 +811,6 @@ void TfrmCheckWizard::btnOkClick()
     // Enter presses OK without leaving the party box: a name typed in another case is still the listed
     // party, not a new one beside it.
     MatchPartyText();
-    const QString text = edParty->currentText();
-    if (SelectedPartyID() == 0 && !text.trimmed().isEmpty() && text != QLatin1String("Transfer")) {
-        // Stored the way the data file keeps names, and listed the same way.
-        const QString name = CleanText(text);
-        qint64 party = 0;
-        const bool stored = m_main.StoreChange([&](TStoreChange& change) {
-            RequireSystem(change, m_system);
-            party = party_names::StoreTypedParty(change, m_system, name);
-        });
-        if (!stored)
-            return;
-        edParty->addItem(name, party);
-        edParty->setCurrentIndex(edParty->count() - 1);
-        edParty->setEditText(name);
-        m_main.NotifyUpdateParties();
+    if (party_names::AcceptPartyBox(m_main, this, *edParty, m_system))
         accept();
-        return;
-    }
-    if (text == QLatin1String("Transfer")) {
-        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("\"Transfer\" is a reserved name."),
-                              platform::MsgButtons::Ok, this);
-        return;
-    }
-    if (text.trimmed().isEmpty()) {
-        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("You must select a party."),
-                              platform::MsgButtons::Ok, this);
-        return;
-    }
-    accept();
 }

@@ -1,7 +1,9 @@
 #include "ledger/PartyNames.h"
 
+#include "platform/Messages.h"
 #include "store/DataStore.h"
 #include "store/Encodings.h"
+#include "ui/MainWindowInterface.h"
 
 #include <QComboBox>
 
@@ -42,6 +44,38 @@ qint64 StoreTypedParty(TStoreChange& change, qint64 system, const QString& clean
     const qint64 party = found.toLongLong();
     change.Exec(QStringLiteral("UPDATE Parties SET Deleted = \"f\" WHERE ROWID = %1").arg(party));
     return party;
+}
+
+bool AcceptPartyBox(IMainWindow& main, QWidget* dialog, QComboBox& box, qint64 system)
+{
+    const QString text = box.currentText();
+    if (text == QLatin1String("Transfer")) {
+        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("\"Transfer\" is a reserved name."),
+                              platform::MsgButtons::Ok, dialog);
+        return false;
+    }
+    if (text.trimmed().isEmpty()) {
+        platform::ShowMessage(platform::MsgIcon::Warning, QStringLiteral("You must select a party."),
+                              platform::MsgButtons::Ok, dialog);
+        return false;
+    }
+    if (SelectedPartyID(box) != 0)
+        return true;
+    // Stored the way the data file keeps names, and listed the same way.
+    const QString name = CleanText(text);
+    qint64 party = 0;
+    const bool stored = main.StoreChange([&](TStoreChange& change) {
+        change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
+                       QStringLiteral("This budget system no longer exists."));
+        party = StoreTypedParty(change, system, name);
+    });
+    if (!stored)
+        return false;
+    box.addItem(name, party);
+    box.setCurrentIndex(box.count() - 1);
+    box.setEditText(name);
+    main.NotifyUpdateParties();
+    return true;
 }
 
 } // namespace party_names
