@@ -1,6 +1,7 @@
 #include "budget/BudgetRulesFrame.h"
 
 #include "budget/EditBudgetRule.h"
+#include "budget/RuleRows.h"
 #include "platform/HelpKey.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -21,29 +22,6 @@ namespace {
 
 const QString kNetDeposit = QStringLiteral("Net Deposit");
 const QString kGrossDeposit = QStringLiteral("Gross Deposit");
-
-// The columns of a rule, in the order the undo records write them back.
-const char kRuleColumns[] = "SystemID, IsPercent, PercentOf, Value, FromBudgetCat, IntoBudgetCat, AllAccounts, "
-                            "AccountID, Priority, AllDeposits, PartyID";
-const char* const kRuleColumnNames[] = {"SystemID",      "IsPercent",     "PercentOf",   "Value",
-                                        "FromBudgetCat", "IntoBudgetCat", "AllAccounts", "AccountID",
-                                        "Priority",      "AllDeposits",   "PartyID"};
-
-// The stored row of a rule as the engine's own literals: a NULL stays NULL and a text stays a text when
-// an undo record writes them back.
-QStringList QuotedRule(TStoreChange& change, qint64 rule)
-{
-    QStringList selects;
-    for (const char* column : kRuleColumnNames)
-        selects << QStringLiteral("quote(%1)").arg(QLatin1String(column));
-    change.Exec(QStringLiteral("SELECT %1 FROM BudgetRules WHERE ROWID = %2")
-                    .arg(selects.join(QStringLiteral(", ")))
-                    .arg(rule));
-    QStringList values;
-    for (int column = 0; column < int(std::size(kRuleColumnNames)); ++column)
-        values << change.Db().Cell(column, 0);
-    return values;
-}
 
 QToolButton* MakeButton(const QString& name, const QString& caption, const QString& hint, QStyle::StandardPixmap icon,
                         QWidget* parent)
@@ -418,10 +396,10 @@ bool TframBudgetRules::StoreRule(qint64 rule, const TRuleSettings& settings, QSt
         if (settings.party)
             RequireLive(change, "Parties", m_system, *settings.party, QStringLiteral("This party no longer exists."));
         if (restore) {
-            const QStringList values = QuotedRule(change, rule);
+            const QStringList values = rule_rows::QuotedRule(change, rule);
             QStringList sets;
             for (int i = 0; i < values.size(); ++i)
-                sets << QStringLiteral("%1 = %2").arg(QLatin1String(kRuleColumnNames[i]), values[i]);
+                sets << QStringLiteral("%1 = %2").arg(rule_rows::RuleColumns()[i], values[i]);
             *restore = QStringLiteral("UPDATE BudgetRules SET %1 WHERE ROWID = %2")
                            .arg(sets.join(QStringLiteral(", ")))
                            .arg(rule);
@@ -520,8 +498,7 @@ void TframBudgetRules::spdDelRuleClick()
     QString restore;
     const bool deleted = m_main.StoreChange([&](TStoreChange& change) {
         RequireRule(change, m_system, rule);
-        restore = QStringLiteral("INSERT INTO BudgetRules (%1) VALUES (%2)")
-                      .arg(QLatin1String(kRuleColumns), QuotedRule(change, rule).join(QStringLiteral(", ")));
+        restore = rule_rows::RestoreStatements(change, QStringLiteral("ROWID = %1").arg(rule)).value(0);
         change.Exec(QStringLiteral("DELETE FROM BudgetRules WHERE ROWID = %1").arg(rule));
     });
     if (!deleted) {

@@ -1,6 +1,7 @@
 #include "budget/PartiesFrame.h"
 
 #include "budget/NewParty.h"
+#include "budget/RuleRows.h"
 #include "budget/SummaryGrid.h"
 #include "platform/HelpKey.h"
 #include "platform/Messages.h"
@@ -302,22 +303,8 @@ void TframParties::spdDeletePartyClick()
         RequireLiveParty(change, m_system, party);
         // Every rule that names the party goes with it, whatever it applies to; Undo brings each back as
         // it was, NULLs included, so the values are read as the engine's own literals.
-        change.Exec(QStringLiteral("SELECT quote(SystemID), quote(IsPercent), quote(PercentOf), quote(Value), "
-                                   "quote(FromBudgetCat), quote(IntoBudgetCat), quote(AllAccounts), quote(AccountID), "
-                                   "quote(Priority), quote(AllDeposits), quote(PartyID) FROM BudgetRules WHERE "
-                                   "PartyID = %1 ORDER BY ROWID")
-                        .arg(party));
-        TSQLiteDatabase& db = change.Db();
-        for (int row = 0; row < db.RowCount(0); ++row) {
-            QStringList values;
-            for (int column = 0; column < 11; ++column)
-                values.append(db.Cell(column, row));
-            undo.push_back({QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, "
-                                           "FromBudgetCat, IntoBudgetCat, AllAccounts, AccountID, Priority, "
-                                           "AllDeposits, PartyID) VALUES (%1)")
-                                .arg(values.join(QStringLiteral(", "))),
-                            kNotice});
-        }
+        for (const QString& statement : rule_rows::RestoreStatements(change, QStringLiteral("PartyID = %1").arg(party)))
+            undo.push_back({statement, kNotice});
         change.Exec(QStringLiteral("UPDATE Parties SET Deleted = \"t\" WHERE ROWID = %1").arg(party));
         change.Exec(QStringLiteral("DELETE FROM BudgetRules WHERE PartyID = %1").arg(party));
     });

@@ -3,6 +3,7 @@
 #include "budget/AllAccountsFrame.h"
 #include "budget/BudgetItemsFrame.h"
 #include "budget/BudgetRulesFrame.h"
+#include "budget/RuleRows.h"
 #include "budget/PartiesFrame.h"
 #include "ledger/AccountRegister.h"
 #include "platform/Messages.h"
@@ -763,22 +764,9 @@ void TframArchitect::DeleteAccount(qint64 account, QTreeWidgetItem* node)
             throw EChangeRefused(QStringLiteral("The account must have a zero balance before it can be deleted."));
         // The rules bound to this account alone go with it; Undo brings them back exactly as they were,
         // NULLs included, so each value is read as the engine's own literal.
-        change.Exec(QStringLiteral("SELECT quote(SystemID), quote(IsPercent), quote(PercentOf), quote(Value), "
-                                   "quote(FromBudgetCat), quote(IntoBudgetCat), quote(AllAccounts), quote(AccountID), "
-                                   "quote(Priority), quote(AllDeposits), quote(PartyID) FROM BudgetRules WHERE "
-                                   "((AllAccounts = \"f\") AND (AccountID = %1))")
-                        .arg(account));
-        TSQLiteDatabase& db = change.Db();
-        for (int row = 0; row < db.RowCount(0); ++row) {
-            QStringList values;
-            for (int column = 0; column < 11; ++column)
-                values.append(db.Cell(column, row));
-            undo.push_back({QStringLiteral("INSERT INTO BudgetRules (SystemID, IsPercent, PercentOf, Value, "
-                                           "FromBudgetCat, IntoBudgetCat, AllAccounts, AccountID, Priority, "
-                                           "AllDeposits, PartyID) VALUES (%1)")
-                                .arg(values.join(QStringLiteral(", "))),
-                            QStringLiteral("Parties")});
-        }
+        for (const QString& statement : rule_rows::RestoreStatements(
+                 change, QStringLiteral("((AllAccounts = \"f\") AND (AccountID = %1))").arg(account)))
+            undo.push_back({statement, QStringLiteral("Parties")});
         change.Exec(
             QStringLiteral("DELETE FROM BudgetRules WHERE ((AllAccounts = \"f\") AND (AccountID = %1))").arg(account));
         change.Exec(QStringLiteral("UPDATE Accounts SET Deleted = \"t\" WHERE ROWID = %1").arg(account));
