@@ -2,6 +2,7 @@
 
 #include "budget/EditBudgetRule.h"
 #include "budget/RuleRows.h"
+#include "budget/SummaryGrid.h"
 #include "platform/HelpKey.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
@@ -22,30 +23,6 @@ namespace {
 
 const QString kNetDeposit = QStringLiteral("Net Deposit");
 const QString kGrossDeposit = QStringLiteral("Gross Deposit");
-
-QToolButton* MakeButton(const QString& name, const QString& caption, const QString& hint, QStyle::StandardPixmap icon,
-                        QWidget* parent)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    if (icon != QStyle::SP_CustomBase)
-        button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    // The list keeps the focus, so that its keys work after every click.
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QFrame* MakeSeparator(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 } // namespace
 
@@ -202,38 +179,25 @@ TframBudgetRules::TframBudgetRules(IMainWindow& main, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* toolbar = new QWidget(this);
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
-    auto* bar = new QHBoxLayout(toolbar);
-    bar->setContentsMargins(2, 2, 2, 2);
-    bar->setSpacing(2);
-    spdNewRule = MakeButton(QStringLiteral("spdNewRule"), QStringLiteral("New"),
-                            QStringLiteral("Create a new budget rule."), QStyle::SP_FileIcon, toolbar);
+    spdNewRule = budget::ToolButton(this, "spdNewRule", QStringLiteral("New"),
+                                    QStringLiteral("Create a new budget rule."), QStyle::SP_FileIcon);
     spdEditRule =
-        MakeButton(QStringLiteral("spdEditRule"), QStringLiteral("Edit"),
-                   QStringLiteral("Edit the current budget rule."), QStyle::SP_FileDialogDetailedView, toolbar);
-    spdDelRule = MakeButton(QStringLiteral("spdDelRule"), QStringLiteral("Delete"),
-                            QStringLiteral("Delete selected budget rule."), QStyle::SP_TrashIcon, toolbar);
-    spdRuleUp = MakeButton(QStringLiteral("spdRuleUp"), QStringLiteral("Up"),
-                           QStringLiteral("Move the selected budget rule up in the priority list. (+)"),
-                           QStyle::SP_ArrowUp, toolbar);
-    spdRuleDown = MakeButton(QStringLiteral("spdRuleDown"), QStringLiteral("Down"),
-                             QStringLiteral("Move the selected budget rule down in the priority list. (-)"),
-                             QStyle::SP_ArrowDown, toolbar);
-    spdPrint = MakeButton(QStringLiteral("spdPrint"), QStringLiteral("Print"), QStringLiteral("Print current view."),
-                          QStyle::SP_CustomBase, toolbar);
+        budget::ToolButton(this, "spdEditRule", QStringLiteral("Edit"), QStringLiteral("Edit the current budget rule."),
+                           QStyle::SP_FileDialogDetailedView);
+    spdDelRule = budget::ToolButton(this, "spdDelRule", QStringLiteral("Delete"),
+                                    QStringLiteral("Delete selected budget rule."), QStyle::SP_TrashIcon);
+    spdRuleUp = budget::ToolButton(this, "spdRuleUp", QStringLiteral("Up"),
+                                   QStringLiteral("Move the selected budget rule up in the priority list. (+)"),
+                                   QStyle::SP_ArrowUp);
+    spdRuleDown = budget::ToolButton(this, "spdRuleDown", QStringLiteral("Down"),
+                                     QStringLiteral("Move the selected budget rule down in the priority list. (-)"),
+                                     QStyle::SP_ArrowDown);
+    spdPrint = budget::ToolButton(this, "spdPrint", QStringLiteral("Print"), QStringLiteral("Print current view."),
+                                  QStyle::SP_DialogSaveButton);
     // Printing the rules comes with the printed statements.
     spdPrint->setEnabled(false);
-    bar->addWidget(spdNewRule);
-    bar->addWidget(spdEditRule);
-    bar->addWidget(spdDelRule);
-    bar->addWidget(MakeSeparator(toolbar));
-    bar->addWidget(spdRuleUp);
-    bar->addWidget(spdRuleDown);
-    bar->addWidget(MakeSeparator(toolbar));
-    bar->addWidget(spdPrint);
-    bar->addStretch();
-    layout->addWidget(toolbar);
+    layout->addWidget(budget::Toolbar(
+        this, {spdNewRule, spdEditRule, spdDelRule, nullptr, spdRuleUp, spdRuleDown, nullptr, spdPrint}));
 
     RulesList = new TRulesListView(*this, this);
     RulesList->setObjectName(QStringLiteral("RulesList"));
