@@ -6,6 +6,7 @@
 #include "store/Encodings.h"
 #include "store/SQLiteDatabase.h"
 #include "ui/MainWindowInterface.h"
+#include "ui/NamedWidgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 
 namespace {
+
+using ui::MakeLabel;
 
 const QString kNetDeposit = QStringLiteral("Net Deposit");
 const QString kGrossDeposit = QStringLiteral("Gross Deposit");
@@ -28,13 +31,6 @@ QComboBox* MakeList(const QString& name, QWidget* parent)
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(6);
     return box;
-}
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
 }
 
 QCheckBox* MakeTick(const QString& name, const QString& text, QWidget* parent)

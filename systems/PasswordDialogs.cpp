@@ -4,6 +4,7 @@
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "platform/ModalForm.h"
+#include "ui/NamedWidgets.h"
 #include "ui/TextFilters.h"
 
 #include <QCheckBox>
@@ -15,6 +16,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+using ui::MakeButton;
+using ui::MakeLabel;
 
 const QString kHelpTopic = QStringLiteral("Password.htm");
 constexpr int kFieldWidth = 260;
@@ -42,21 +46,6 @@ QLineEdit* MakePasswordField(const QString& name, QWidget* parent)
     MaskPasswordField(field);
     field->setFixedWidth(kFieldWidth);
     return field;
-}
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setBuddy(buddy);
-    return label;
-}
-
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 // Adds a label with its field right under it.

@@ -9,6 +9,7 @@
 #include "systems/Architect.h"
 #include "systems/PasswordDialogs.h"
 #include "ui/MainWindowInterface.h"
+#include "ui/NamedWidgets.h"
 #include "ui/TextFilters.h"
 
 #include <QCheckBox>
@@ -22,6 +23,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+using ui::MakeButton;
+using ui::MakeLabel;
 
 const QString kSystemTopic = QStringLiteral("BudgetSystem.htm");
 const QString kAccountTopic = QStringLiteral("Account.htm");
@@ -42,21 +46,6 @@ QLineEdit* MakeField(const QString& name, QWidget* parent)
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
     return field;
-}
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setBuddy(buddy);
-    return label;
-}
-
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 // The labels stand left of their fields, so that both pages keep their fields together under the text.
