@@ -217,28 +217,12 @@ void TframBudgetItems::spdNewItemClick()
     const QString name = CleanText(dialog.Name());
     if (name.trimmed().isEmpty())
         return;
-    const QString where =
-        QStringLiteral("(SystemID = %1) AND (Name = %2)").arg(QString::number(m_system), SqlText(name));
     qint64 item = 0;
+    // A deleted item of that name comes back with its allocations; a live one is left as it is, and then
+    // there is nothing to undo either (undoing would mark that item deleted).
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
         RequireSystem(change, m_system);
-        const QString found = change.QueryValue(
-            QStringLiteral("SELECT ROWID FROM BudgetCategories WHERE (%1) ORDER BY ROWID").arg(where));
-        if (found.isEmpty()) {
-            change.Exec(QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (%1, %2)")
-                            .arg(QString::number(m_system), SqlText(name)));
-            item = change.LastInsertRowID();
-            return;
-        }
-        // A deleted item of that name comes back with its allocations; a live one is left as it is, and
-        // then there is nothing to undo either (undoing would mark that item deleted).
-        const QString deleted = change.QueryValue(
-            QStringLiteral("SELECT ROWID FROM BudgetCategories WHERE (%1 AND (Deleted = \"t\")) ORDER BY ROWID")
-                .arg(where));
-        if (deleted.isEmpty())
-            return;
-        item = deleted.toLongLong();
-        change.Exec(QStringLiteral("UPDATE BudgetCategories SET Deleted = \"f\" WHERE ROWID = %1").arg(item));
+        item = StoreNamedBudgetItem(change, m_system, name);
     });
     if (stored && item > 0)
         m_main.RecordUndoGroup(

@@ -760,25 +760,10 @@ void TfrmCheckWizard::btnAddBudgetItemClick()
     const QString name = CleanText(dialog.Name());
     if (name.trimmed().isEmpty())
         return;
-    const QString where =
-        QStringLiteral("(SystemID = %1) AND (Name = %2)").arg(QString::number(m_system), SqlText(name));
     qint64 item = 0;
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
         RequireSystem(change, m_system);
-        if (change.QueryValue(QStringLiteral("SELECT count(Name) FROM BudgetCategories WHERE (%1)").arg(where)) ==
-            QLatin1String("0")) {
-            change.Exec(QStringLiteral("INSERT INTO BudgetCategories (SystemID, Name) VALUES (%1, %2)")
-                            .arg(QString::number(m_system), SqlText(name)));
-            item = change.LastInsertRowID();
-            return;
-        }
-        if (change.QueryValue(
-                QStringLiteral("SELECT count(Name) FROM BudgetCategories WHERE (%1 AND (Deleted = \"t\"))")
-                    .arg(where)) == QLatin1String("0"))
-            return; // a live item of that name: nothing to do
-        change.Exec(QStringLiteral("UPDATE BudgetCategories SET Deleted = \"f\" WHERE (%1)").arg(where));
-        item =
-            change.QueryValue(QStringLiteral("SELECT ROWID FROM BudgetCategories WHERE (%1)").arg(where)).toLongLong();
+        item = StoreNamedBudgetItem(change, m_system, name);
     });
     if (!stored || item == 0)
         return;
