@@ -10,12 +10,10 @@
 
 #include <QDateEdit>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 TframAllAccounts::TframAllAccounts(IMainWindow& main, budget::IAccountTree& tree, QWidget* parent)
     : TScreenFrame(ScreenKind::AllAccounts, parent), m_main(main), m_tree(tree)
@@ -39,24 +37,9 @@ TframAllAccounts::TframAllAccounts(IMainWindow& main, budget::IAccountTree& tree
     dtmDateFrom = pnlDates->dtmDateFrom;
     dtmDateTo = pnlDates->dtmDateTo;
 
-    Grid = new budget::TSummaryGrid(main,
-                                    {
-                                        {QStringLiteral("Name"), kBudgetColWidth},
-                                        {QStringLiteral("Period Debits"), kBudgetAmountColWidth1},
-                                        {QStringLiteral("Period Credits"), kBudgetAmountColWidth2},
-                                        {QStringLiteral("Period Balance"), kBudgetAmountColWidth4},
-                                        {QStringLiteral("Current Balance"), kBudgetAmountColWidth},
-                                    },
-                                    kCurrentBalance, this);
-    Grid->installEventFilter(this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(totalPanel);
-    layout->addWidget(pnlDates);
-    layout->addWidget(Grid, 1);
+    Grid = new budget::TSummaryGrid(main, budget::PeriodColumns(), kCurrentBalance, this);
+    Grid->SetReleaseKeys([this] { spdDelAccountClick(); }, [this] { spdNewAccountClick(); });
+    budget::LayOutSummaryScreen(this, {toolbar, totalPanel, pnlDates, Grid});
 
     connect(spdNewAccount, &QToolButton::clicked, this, platform::UserAction([this] { spdNewAccountClick(); }));
     connect(spdEdit, &QToolButton::clicked, this, platform::UserAction([this] { spdEditClick(); }));
@@ -70,31 +53,11 @@ TframAllAccounts::TframAllAccounts(IMainWindow& main, budget::IAccountTree& tree
 TframAllAccounts::TQueries TframAllAccounts::Queries(qint64 system, qint32 fromDay, qint32 toDay)
 {
     const QString s = QString::number(system);
-    const QString inRange =
-        QStringLiteral(" AND (T.Date >= %1) AND (T.Date <= %2)").arg(QString::number(fromDay), QString::number(toDay));
-    // Every figure is the sum of one account's transactions that meet the condition, listed by name as
-    // the rows are; the ROWID orders two rows of one name the same way in every query.
-    const auto sums = [&s](const QString& tables, const QString& condition) {
-        return QStringLiteral("SELECT P.ROWID, P.Name, sum(T.Amount) FROM %1 WHERE ((P.SystemID = %2) AND "
-                              "(P.ROWID = T.AccountID) AND (P.Deleted = \"f\")%3) GROUP BY P.ROWID ORDER BY "
-                              "P.Name ASC, P.ROWID ASC")
-            .arg(tables, s, condition);
-    };
-    // A period's figures start from the transactions of the range, found through the index on their dates,
-    // and look up the account of each; the engine, keeping no statistics of the file, would otherwise walk
-    // every account's whole history.
-    const QString period = QStringLiteral("Transactions T CROSS JOIN Accounts P");
-    const QString whole = QStringLiteral("Accounts P, Transactions T");
     TQueries queries;
     queries.list = QStringLiteral("SELECT ROWID, Name FROM Accounts WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                                   "ORDER BY Name ASC, ROWID ASC")
                        .arg(s);
-    queries.sums = {
-        sums(period, QStringLiteral(" AND (T.Amount < 0)") + inRange),
-        sums(period, QStringLiteral(" AND (T.Amount > 0)") + inRange),
-        sums(period, inRange),
-        sums(whole, QString()),
-    };
+    queries.sums = budget::PeriodSums(QStringLiteral("Accounts"), QStringLiteral("AccountID"), system, fromDay, toDay);
     queries.total = QStringLiteral("SELECT sum(Transactions.Amount) FROM Transactions, Accounts WHERE "
                                    "((Transactions.AccountID = Accounts.ROWID) AND (Accounts.SystemID = %1) AND "
                                    "(Accounts.Deleted = \"f\"))")
@@ -185,29 +148,4 @@ void TframAllAccounts::dtmDateFromChange()
 void TframAllAccounts::dtmDateToChange()
 {
     RefreshGrid();
-}
-
-bool TframAllAccounts::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != Grid)
-        return TScreenFrame::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Acted on at the release; the grid never sees them.
-        if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Insert)
-            return true;
-    } else if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat())
-            return false;
-        if (key->key() == Qt::Key_Delete) {
-            platform::RunUserAction([this] { spdDelAccountClick(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Insert) {
-            platform::RunUserAction([this] { spdNewAccountClick(); });
-            return true;
-        }
-    }
-    return TScreenFrame::eventFilter(watched, event);
 }

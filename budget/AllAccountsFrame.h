@@ -89,10 +89,6 @@ public:
     QDateEdit* dtmDateTo;
     budget::TSummaryGrid* Grid;
 
-protected:
-    // GridKeyUp, and the keys it acts on kept from the grid.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     IMainWindow& m_main;
     budget::IAccountTree& m_tree;

@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -110,14 +109,8 @@ TframBudgetItems::TframBudgetItems(IMainWindow& main, QWidget* parent)
                                     },
                                     kCurrentBalance, this);
     Grid->installEventFilter(this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(totalPanel);
-    layout->addWidget(pnlDates);
-    layout->addWidget(Grid, 1);
+    Grid->SetReleaseKeys([this] { spdDelItemClick(); }, [this] { spdNewItemClick(); });
+    budget::LayOutSummaryScreen(this, {toolbar, totalPanel, pnlDates, Grid});
 
     connect(spdNewItem, &QToolButton::clicked, this, platform::UserAction([this] { spdNewItemClick(); }));
     connect(spdEdit, &QToolButton::clicked, this, platform::UserAction([this] { spdEditClick(); }));
@@ -365,21 +358,6 @@ bool TframBudgetItems::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->text() == QLatin1String("=")) {
             platform::RunUserAction([this] { spdTransClick(); });
-            return true;
-        }
-        // Acted on at the release; the grid never sees them.
-        if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Insert)
-            return true;
-    } else if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat())
-            return false;
-        if (key->key() == Qt::Key_Delete) {
-            platform::RunUserAction([this] { spdDelItemClick(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Insert) {
-            platform::RunUserAction([this] { spdNewItemClick(); });
             return true;
         }
     }

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -72,23 +71,11 @@ TframParties::TframParties(IMainWindow& main, QWidget* parent) : TScreenFrame(Sc
     dtmDateFrom = pnlDates->dtmDateFrom;
     dtmDateTo = pnlDates->dtmDateTo;
 
-    Grid = new budget::TSummaryGrid(main,
-                                    {
-                                        {QStringLiteral("Name"), kBudgetColWidth},
-                                        {QStringLiteral("Period Debits"), kBudgetAmountColWidth1},
-                                        {QStringLiteral("Period Credits"), kBudgetAmountColWidth2},
-                                        {QStringLiteral("Period Balance"), kBudgetAmountColWidth4},
-                                        {QStringLiteral("Current Balance"), kBudgetAmountColWidth},
-                                    },
-                                    kCurrentBalance, this);
+    Grid = new budget::TSummaryGrid(main, budget::PeriodColumns(), kCurrentBalance, this);
     Grid->installEventFilter(this);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(pnlDates);
-    layout->addWidget(Grid, 1);
+    Grid->SetReleaseKeys([this] { spdDeletePartyClick(); }, [this] { spdNewPartyClick(); });
+    budget::LayOutSummaryScreen(this, {toolbar, pnlDates, Grid});
 
     connect(spdNewParty, &QToolButton::clicked, this, platform::UserAction([this] { spdNewPartyClick(); }));
     connect(spdEditParty, &QToolButton::clicked, this, platform::UserAction([this] { spdEditPartyClick(); }));
@@ -103,34 +90,14 @@ TframParties::TframParties(IMainWindow& main, QWidget* parent) : TScreenFrame(Sc
 
 TframParties::TQueries TframParties::Queries(qint64 system, qint32 fromDay, qint32 toDay)
 {
-    const QString s = QString::number(system);
-    const QString inRange =
-        QStringLiteral(" AND (T.Date >= %1) AND (T.Date <= %2)").arg(QString::number(fromDay), QString::number(toDay));
-    // Every figure is the sum of one party's transactions that meet the condition, in any account (a
-    // deleted account's too), listed by name as the rows are; the ROWID orders two rows of one name the
-    // same way in every query.
-    const auto sums = [&s](const QString& tables, const QString& condition) {
-        return QStringLiteral("SELECT P.ROWID, P.Name, sum(T.Amount) FROM %1 WHERE ((P.SystemID = %2) AND "
-                              "(P.Deleted = \"f\") AND (T.SecondPartyID = P.ROWID)%3) GROUP BY P.ROWID ORDER BY "
-                              "P.Name ASC, P.ROWID ASC")
-            .arg(tables, s, condition);
-    };
-    // A period's figures start from the transactions of the range, found through the index on their dates,
-    // and look up the party of each: a month holds a few hundred transactions where the parties' histories
-    // hold a hundred thousand. The engine, which keeps no statistics of the file, takes that order today
-    // only because the parties have no index on their system; CROSS JOIN keeps it whatever indexes come.
-    const QString period = QStringLiteral("Transactions T CROSS JOIN Parties P");
-    const QString whole = QStringLiteral("Parties P, Transactions T");
     TQueries queries;
+    // The hidden "Transfer" is stored as deleted, so neither the list nor the figures hold it. A party's
+    // figures count the transactions of every account, a deleted account's too.
     queries.list = QStringLiteral("SELECT ROWID, Name FROM Parties WHERE ((SystemID = %1) AND (Deleted = \"f\")) "
                                   "ORDER BY Name ASC, ROWID ASC")
-                       .arg(s);
-    queries.sums = {
-        sums(period, QStringLiteral(" AND (T.Amount < 0)") + inRange),
-        sums(period, QStringLiteral(" AND (T.Amount > 0)") + inRange),
-        sums(period, inRange),
-        sums(whole, QString()),
-    };
+                       .arg(system);
+    queries.sums =
+        budget::PeriodSums(QStringLiteral("Parties"), QStringLiteral("SecondPartyID"), system, fromDay, toDay);
     return queries;
 }
 
@@ -342,21 +309,6 @@ bool TframParties::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             platform::RunUserAction([this] { spdEditPartyClick(); });
-            return true;
-        }
-        // Acted on at the release; the grid never sees them.
-        if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Insert)
-            return true;
-    } else if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat())
-            return false;
-        if (key->key() == Qt::Key_Delete) {
-            platform::RunUserAction([this] { spdDeletePartyClick(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Insert) {
-            platform::RunUserAction([this] { spdNewPartyClick(); });
             return true;
         }
     }

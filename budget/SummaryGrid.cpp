@@ -12,10 +12,12 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace budget {
 
@@ -174,6 +176,35 @@ bool TSummaryGrid::eventFilter(QObject* watched, QEvent* event)
         (watched == viewport() || watched == horizontalHeader()->viewport()))
         platform::RunUserAction([this] { SaveChangedWidths(); });
     return QTableView::eventFilter(watched, event);
+}
+
+void TSummaryGrid::SetReleaseKeys(std::function<void()> onDelete, std::function<void()> onInsert)
+{
+    m_onDelete = std::move(onDelete);
+    m_onInsert = std::move(onInsert);
+}
+
+void TSummaryGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Insert) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TSummaryGrid::keyReleaseEvent(QKeyEvent* event)
+{
+    const std::function<void()>& command = event->key() == Qt::Key_Delete   ? m_onDelete
+                                           : event->key() == Qt::Key_Insert ? m_onInsert
+                                                                            : std::function<void()>();
+    if (!command) {
+        QTableView::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat())
+        platform::RunUserAction(command);
 }
 
 void TSummaryGrid::Fill(const QString& listSql, const QStringList& sumSql, bool emptyRowWhenNone)
@@ -387,6 +418,52 @@ QFrame* TotalPanel(QWidget* parent, QLabel*& caption, QLabel*& total)
     layout->addWidget(total);
     layout->addStretch();
     return panel;
+}
+
+void LayOutSummaryScreen(QWidget* screen, const std::vector<QWidget*>& rows)
+{
+    auto* layout = new QVBoxLayout(screen);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (size_t i = 0; i < rows.size(); ++i)
+        layout->addWidget(rows[i], i + 1 == rows.size() ? 1 : 0);
+}
+
+std::vector<TSummaryColumn> PeriodColumns()
+{
+    return {
+        {QStringLiteral("Name"), kBudgetColWidth},
+        {QStringLiteral("Period Debits"), kBudgetAmountColWidth1},
+        {QStringLiteral("Period Credits"), kBudgetAmountColWidth2},
+        {QStringLiteral("Period Balance"), kBudgetAmountColWidth4},
+        {QStringLiteral("Current Balance"), kBudgetAmountColWidth},
+    };
+}
+
+QStringList PeriodSums(const QString& table, const QString& link, qint64 system, qint32 fromDay, qint32 toDay)
+{
+    const QString inRange =
+        QStringLiteral(" AND (T.Date >= %1) AND (T.Date <= %2)").arg(QString::number(fromDay), QString::number(toDay));
+    // Every figure is the sum of one row's transactions that meet the condition, listed by name as the rows
+    // are; the ROWID orders two rows of one name the same way in every query.
+    const auto sums = [&](const QString& tables, const QString& condition) {
+        return QStringLiteral("SELECT P.ROWID, P.Name, sum(T.Amount) FROM %1 WHERE ((P.SystemID = %2) AND "
+                              "(P.Deleted = \"f\") AND (T.%3 = P.ROWID)%4) GROUP BY P.ROWID ORDER BY "
+                              "P.Name ASC, P.ROWID ASC")
+            .arg(tables, QString::number(system), link, condition);
+    };
+    // A period's figures start from the transactions of the range, found through the index on their dates,
+    // and look up the row of each: a month holds a few hundred transactions where the rows' histories hold a
+    // hundred thousand. The engine keeps no statistics of the file and would otherwise walk every row's whole
+    // history; CROSS JOIN keeps that order whatever indexes come.
+    const QString period = QStringLiteral("Transactions T CROSS JOIN %1 P").arg(table);
+    const QString whole = QStringLiteral("%1 P, Transactions T").arg(table);
+    return {
+        sums(period, QStringLiteral(" AND (T.Amount < 0)") + inRange),
+        sums(period, QStringLiteral(" AND (T.Amount > 0)") + inRange),
+        sums(period, inRange),
+        sums(whole, QString()),
+    };
 }
 
 } // namespace budget

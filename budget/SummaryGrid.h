@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class IMainWindow;
@@ -116,12 +117,20 @@ public:
     QString Text(int row, int column) const { return m_model->Text(row, column); }
     TSummaryModel* Model() const { return m_model; }
 
+    // What Delete and Insert do over the grid. Both act at their release, so that a key held down does not
+    // run its command again and again; their presses never reach the list.
+    void SetReleaseKeys(std::function<void()> onDelete, std::function<void()> onInsert);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     IMainWindow& m_main;
     TSummaryModel* m_model;
+    std::function<void()> m_onDelete;
+    std::function<void()> m_onInsert;
 };
 
 // The two date fields of a summary screen, "Date From:" and "Date To:" in bold, date only, in the
@@ -153,5 +162,15 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const QString& captio
 QFrame* Toolbar(QWidget* parent, const std::vector<QWidget*>& widgets);
 // The panel of a screen's total: the bold caption and the bold total label, both made here.
 QFrame* TotalPanel(QWidget* parent, QLabel*& caption, QLabel*& total);
+// Lays out a summary screen from the top: its toolbar, its total line when it has one, the date fields,
+// and last the grid, which takes the room left.
+void LayOutSummaryScreen(QWidget* screen, const std::vector<QWidget*>& rows);
+
+// The columns of the parties and the all-accounts screens: the name, the period's debits, credits and
+// balance, and the current balance.
+std::vector<TSummaryColumn> PeriodColumns();
+// The sum queries of those columns for the live rows of table (Parties or Accounts) in a system, each row's
+// transactions being those whose column link names it; the period's between the two day numbers.
+QStringList PeriodSums(const QString& table, const QString& link, qint64 system, qint32 fromDay, qint32 toDay);
 
 } // namespace budget
