@@ -38,19 +38,10 @@ QString NotZero()
 
 // The checks a command makes in the file before it writes: the screen may show what an Undo, or another
 // screen, has taken away since it was filled.
-void RequireSystem(TStoreChange& change, qint64 system)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                   QStringLiteral("This budget system no longer exists."));
-}
-
 void RequireLiveItem(TStoreChange& change, qint64 system, qint64 item)
 {
-    RequireSystem(change, system);
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetCategories WHERE ((ROWID = %1) AND (SystemID = %2) "
-                                  "AND (Deleted = \"f\"))")
-                       .arg(QString::number(item), QString::number(system)),
-                   ItemGone());
+    change.RequireSystem(system);
+    change.RequireLive(QStringLiteral("BudgetCategories"), system, item, ItemGone());
 }
 
 // "Unbudgeted" is known by its name alone; the file is asked too, since the screen's name may be stale.
@@ -214,7 +205,7 @@ void TframBudgetItems::spdNewItemClick()
     // A deleted item of that name comes back with its allocations; a live one is left as it is, and then
     // there is nothing to undo either (undoing would mark that item deleted).
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, m_system);
+        change.RequireSystem(m_system);
         item = StoreNamedBudgetItem(change, m_system, name);
     });
     if (stored && item > 0)

@@ -315,12 +315,6 @@ qint64 TframBudgetRules::SelectedRule() const
 
 namespace {
 
-void RequireSystem(TStoreChange& change, qint64 system)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                   QStringLiteral("This budget system no longer exists."));
-}
-
 void RequireRule(TStoreChange& change, qint64 system, qint64 rule)
 {
     change.Require(QStringLiteral("SELECT count(*) FROM BudgetRules WHERE ((ROWID = %1) AND (SystemID = %2))")
@@ -329,36 +323,26 @@ void RequireRule(TStoreChange& change, qint64 system, qint64 rule)
                    QStringLiteral("This budget rule no longer exists."));
 }
 
-// A row the rule is to name: one of this system's, and not deleted.
-void RequireLive(TStoreChange& change, const char* table, qint64 system, qint64 row, const QString& refusal)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM %1 WHERE ((ROWID = %2) AND (SystemID = %3) AND "
-                                  "(Deleted = \"f\"))")
-                       .arg(QLatin1String(table))
-                       .arg(row)
-                       .arg(system),
-                   refusal);
-}
-
 } // namespace
 
 bool TframBudgetRules::StoreRule(qint64 rule, const TRuleSettings& settings, QString* restore)
 {
     const QString update = RuleUpdateSql(rule, settings);
     return m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, m_system);
+        change.RequireSystem(m_system);
         RequireRule(change, m_system, rule);
         const QString itemGone = QStringLiteral("This budget item no longer exists.");
         for (const std::optional<qint64>& item :
              {settings.from, settings.into,
               settings.percentOfItem ? std::optional<qint64>(settings.percentOfItem) : std::nullopt})
             if (item)
-                RequireLive(change, "BudgetCategories", m_system, *item, itemGone);
+                change.RequireLive(QStringLiteral("BudgetCategories"), m_system, *item, itemGone);
         if (settings.account)
-            RequireLive(change, "Accounts", m_system, *settings.account,
-                        QStringLiteral("This account no longer exists."));
+            change.RequireLive(QStringLiteral("Accounts"), m_system, *settings.account,
+                               QStringLiteral("This account no longer exists."));
         if (settings.party)
-            RequireLive(change, "Parties", m_system, *settings.party, QStringLiteral("This party no longer exists."));
+            change.RequireLive(QStringLiteral("Parties"), m_system, *settings.party,
+                               QStringLiteral("This party no longer exists."));
         if (restore) {
             const QStringList values = rule_rows::QuotedRule(change, rule);
             QStringList sets;
@@ -385,7 +369,7 @@ void TframBudgetRules::spdNewRuleClick()
 {
     qint64 rule = 0;
     const bool created = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, m_system);
+        change.RequireSystem(m_system);
         const QString unbudgeted = change.QueryValue(
             QStringLiteral("SELECT ROWID FROM BudgetCategories WHERE ((SystemID = %1) AND (Name = \"Unbudgeted\"))")
                 .arg(m_system));

@@ -30,19 +30,10 @@ QString Reserved()
 
 // The checks a command makes in the file before it writes: the screen may show what an Undo, or another
 // screen, has taken away since it was filled.
-void RequireSystem(TStoreChange& change, qint64 system)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                   QStringLiteral("This budget system no longer exists."));
-}
-
 void RequireLiveParty(TStoreChange& change, qint64 system, qint64 party)
 {
-    RequireSystem(change, system);
-    change.Require(QStringLiteral("SELECT count(*) FROM Parties WHERE ((ROWID = %1) AND (SystemID = %2) AND "
-                                  "(Deleted = \"f\"))")
-                       .arg(QString::number(party), QString::number(system)),
-                   QStringLiteral("This party no longer exists."));
+    change.RequireSystem(system);
+    change.RequireLive(QStringLiteral("Parties"), system, party, QStringLiteral("This party no longer exists."));
 }
 
 } // namespace
@@ -141,7 +132,7 @@ void TframParties::spdNewPartyClick()
         QStringLiteral("(SystemID = %1) AND (Name = %2)").arg(QString::number(m_system), SqlText(name));
     qint64 party = 0;
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, m_system);
+        change.RequireSystem(m_system);
         // A live party of that name is left as it is, and then there is nothing to undo either (undoing
         // would mark that party deleted).
         if (change.QueryValue(

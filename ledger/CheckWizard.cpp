@@ -151,12 +151,6 @@ bool EndsEdit(QEvent* event)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-void RequireSystem(TStoreChange& change, qint64 system)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                   QStringLiteral("This budget system no longer exists."));
-}
-
 } // namespace
 
 TfrmCheckWizard::TfrmCheckWizard(IMainWindow& main, QWidget* parent) : QDialog(parent), m_main(main)
@@ -762,7 +756,7 @@ void TfrmCheckWizard::btnAddBudgetItemClick()
         return;
     qint64 item = 0;
     const bool stored = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, m_system);
+        change.RequireSystem(m_system);
         item = StoreNamedBudgetItem(change, m_system, name);
     });
     if (!stored || item == 0)

@@ -65,8 +65,7 @@ bool AcceptPartyBox(IMainWindow& main, QWidget* dialog, QComboBox& box, qint64 s
     const QString name = CleanText(text);
     qint64 party = 0;
     const bool stored = main.StoreChange([&](TStoreChange& change) {
-        change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                       QStringLiteral("This budget system no longer exists."));
+        change.RequireSystem(system);
         party = StoreTypedParty(change, system, name);
     });
     if (!stored)

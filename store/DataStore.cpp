@@ -315,6 +315,19 @@ void TStoreChange::Require(const QString& countSql, const QString& refusal)
         throw EChangeRefused(refusal);
 }
 
+void TStoreChange::RequireSystem(qint64 system)
+{
+    Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
+            QStringLiteral("This budget system no longer exists."));
+}
+
+void TStoreChange::RequireLive(const QString& table, qint64 system, qint64 row, const QString& refusal)
+{
+    Require(QStringLiteral("SELECT count(*) FROM %1 WHERE ((ROWID = %2) AND (SystemID = %3) AND (Deleted = \"f\"))")
+                .arg(table, QString::number(row), QString::number(system)),
+            refusal);
+}
+
 void TDataStore::StoreExec(const QString& sql)
 {
     TCloseIfOpenedHere close(*m_data);

@@ -36,6 +36,11 @@ public:
     // Refuses the change with the message unless the query counts at least one row. Views can be stale
     // (after an Undo, say): a change checks in the file itself that what it acts on is still there.
     void Require(const QString& countSql, const QString& refusal);
+    // Refuses the change unless the budget system is still in the file.
+    void RequireSystem(qint64 system);
+    // Refuses the change unless the row of a system's table (BudgetCategories, Parties, Accounts) is still
+    // there, in that system, and not deleted.
+    void RequireLive(const QString& table, qint64 system, qint64 row, const QString& refusal);
 
 private:
     TSQLiteDatabase& m_db;

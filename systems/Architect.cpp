@@ -463,22 +463,12 @@ bool TframArchitect::MayExpand(QTreeWidgetItem* node)
 
 namespace {
 
-QString SystemGone()
-{
-    return QStringLiteral("This budget system no longer exists.");
-}
-
 QString AccountGone()
 {
     return QStringLiteral("This account no longer exists.");
 }
 
 // The checks every change for a node makes in the file first: the tree may show what an Undo took back.
-void RequireSystem(TStoreChange& change, qint64 system)
-{
-    change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system), SystemGone());
-}
-
 void RequireAccount(TStoreChange& change, qint64 account)
 {
     change.Require(QStringLiteral("SELECT count(*) FROM Accounts WHERE ((ROWID = %1) AND (Deleted = 'f') AND "
@@ -530,7 +520,7 @@ void TframArchitect::CaptionEdited(QTreeWidgetItem* node, const QString& text)
     // An empty name is refused like a taken one: the node keeps its caption.
     const bool stored = name.trimmed().isEmpty() || m_main.StoreChange([&](TStoreChange& change) {
         if (system)
-            RequireSystem(change, row);
+            change.RequireSystem(row);
         else
             RequireAccount(change, row);
         const QString taken = change.QueryValue(
@@ -647,7 +637,7 @@ void TframArchitect::mitmNewAccountClick()
     QString name;
     qint64 account = 0;
     const bool created = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, system);
+        change.RequireSystem(system);
         for (int n = 1;; ++n) {
             const QString candidate = QStringLiteral("New Account %1").arg(n);
             const QString count = change.QueryValue(
@@ -790,7 +780,7 @@ void TframArchitect::DeleteSystem(qint64 system, QTreeWidgetItem* node)
     if (!CheckSystemPassword(system))
         return;
     const bool deleted = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, system);
+        change.RequireSystem(system);
         for (const QString& statement : DeleteSystemStatements(system))
             change.Exec(statement);
     });
@@ -934,7 +924,7 @@ void TframArchitect::mitmChangePassClick()
     const bool noPassword = dialog.chkNoPass->isChecked();
     const QString password = dialog.edNewPass->text();
     const bool changed = m_main.StoreChange([&](TStoreChange& change) {
-        RequireSystem(change, system);
+        change.RequireSystem(system);
         change.Exec(noPassword ? QStringLiteral("UPDATE BudgetSystems SET Pass = NULL WHERE ROWID = %1").arg(system)
                                : QStringLiteral("UPDATE BudgetSystems SET Pass = %1 WHERE ROWID = %2")
                                      .arg(SqlText(password), QString::number(system)));

@@ -346,8 +346,7 @@ void TfrmSetupWizard::AccountStep()
     // The account and its opening balance, with the balance's allocation, are one change: an account must
     // never show a balance its budget items do not hold.
     const bool created = m_main.StoreChange([&](TStoreChange& change) {
-        change.Require(QStringLiteral("SELECT count(*) FROM BudgetSystems WHERE ROWID = %1").arg(system),
-                       QStringLiteral("This budget system no longer exists."));
+        change.RequireSystem(m_system);
         change.Exec(
             QStringLiteral("INSERT INTO Accounts (SystemID, Name, Age) VALUES (%1, %2, 3)").arg(system, SqlText(name)));
         account = change.LastInsertRowID();
